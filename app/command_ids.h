@@ -1,0 +1,36 @@
+// Menu command identifiers and the private messages of the main window.
+// Shared by the program and its end-to-end test driver.
+#pragma once
+
+namespace belmo {
+
+enum MenuId : unsigned {
+  kMenuFile = 8192,
+  kCmdOpen = 8193,
+  kCmdSave = 8194,
+  kCmdSaveAs = 8195,
+  kCmdRevert = 8196,
+  kCmdExit = 8197,
+  kMenuEdit = 8208,
+  kCmdUndo = 8209,
+  kCmdSine = 8210,
+  kCmdVoiceChange = 8211,
+  kCmdFileOverwrite = 8212,
+  kMenuSettings = 8224,
+  kCmdSettings = 8225,
+  kMenuHelp = 8240,
+  kCmdHelp = 8241,
+  kCmdAbout = 8242,
+  kCmdVersionCheck = 8243,
+};
+
+// WM_USER is 0x400 on every Windows; spelled out so this header needs no
+// <windows.h>.
+constexpr unsigned kWmUser = 0x400;
+
+// Answers GetMenuState(menu bar, wParam, MF_BYCOMMAND) of the main window.
+// Another process cannot read our menus under every Windows implementation,
+// so this is how the end-to-end tests see grayed items.
+constexpr unsigned kMsgQueryMenuState = kWmUser + 0x1F0;
+
+}  // namespace belmo

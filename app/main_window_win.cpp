@@ -1,0 +1,182 @@
+#include "app/main_window_win.h"
+
+#include <commctrl.h>
+#include <initializer_list>
+
+#include "app/app_texts.h"
+#include "app/command_ids.h"
+#include "app/main_commands_win.h"
+
+namespace belmo {
+namespace {
+
+constexpr int kIconLarge = 4096;
+constexpr int kIconSmall = 4097;
+
+void RegisterClassWithProc(HINSTANCE instance, const char* name, WNDPROC proc) {
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconLarge));
+  wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(kIconSmall));
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.lpszClassName = name;
+  RegisterClassExA(&wc);
+}
+
+HWND CreateChild(HINSTANCE instance, const char* className, const char* text, DWORD exStyle,
+                 DWORD style, int x, int y, int w, int h, HWND parent) {
+  return CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
+                         parent, nullptr, instance, nullptr);
+}
+
+void InsertItem(HMENU menu, UINT position, UINT id, const char* textOrNull, HMENU submenu) {
+  MENUITEMINFOA item = {};
+  item.cbSize = sizeof item;
+  item.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
+  item.fType = textOrNull ? MFT_STRING : MFT_SEPARATOR;
+  item.fState = 0;
+  item.wID = id;
+  item.hSubMenu = submenu;
+  item.dwTypeData = const_cast<char*>(textOrNull);
+  InsertMenuItemA(menu, position, TRUE, &item);
+}
+
+}  // namespace
+
+void RegisterWindowClasses(HINSTANCE instance) {
+  RegisterClassWithProc(instance, "NORMAL", MainWindowProc);
+  // The settings, About and version-check windows get their own procedures
+  // with their features; until then they behave as plain windows.
+  RegisterClassWithProc(instance, "SETWINDOW", DefWindowProcA);
+  RegisterClassWithProc(instance, "VERCHECK", DefWindowProcA);
+}
+
+void CreateMainWindow(HINSTANCE instance) {
+  int width = 300 + 2 * GetSystemMetrics(SM_CYDLGFRAME);
+  int height = 270 + 2 * GetSystemMetrics(SM_CXDLGFRAME) + GetSystemMetrics(SM_CYCAPTION) +
+               GetSystemMetrics(SM_CYMENUSIZE);
+  MainUi.MainWindow = CreateWindowExA(WS_EX_APPWINDOW, "NORMAL", text::kProductName,
+                                      WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, width, height, nullptr, nullptr, instance,
+                                      nullptr);
+}
+
+void CreateMainControls(HINSTANCE instance) {
+  HWND main = MainUi.MainWindow;
+  CreateChild(instance, "STATIC", text::kLabelFileName, 0, 0, 10, 14, 60, 12, main);
+  MainUi.FileNameBox = CreateChild(instance, "EDIT", "", WS_EX_CLIENTEDGE,
+                                   ES_AUTOHSCROLL | ES_READONLY, 70, 10, 220, 20, main);
+  MainUi.RangeGroup = CreateChild(instance, "BUTTON", text::kGroupRange, 0, BS_GROUPBOX, 10,
+                                  40, 280, 110, main);
+  HWND group = MainUi.RangeGroup;
+  CreateChild(instance, "STATIC", text::kLabelStart, 0, 0, 10, 25, 50, 12, group);
+  MainUi.StartTrackbar = CreateChild(instance, TRACKBAR_CLASSA, "", 0, TBS_NOTICKS, 60, 20, 210,
+                                     30, group);
+  CreateChild(instance, "STATIC", text::kLabelEnd, 0, 0, 10, 55, 50, 12, group);
+  MainUi.EndTrackbar = CreateChild(instance, TRACKBAR_CLASSA, "", 0, TBS_NOTICKS, 60, 50, 210,
+                                   30, group);
+  CreateChild(instance, "STATIC", text::kLabelSelection, 0, 0, 10, 84, 60, 12, group);
+  MainUi.StartSecondsBox =
+      CreateChild(instance, "EDIT", "", WS_EX_CLIENTEDGE, ES_RIGHT, 80, 80, 50, 20, group);
+  CreateChild(instance, "STATIC", text::kLabelSecondsFrom, 0, 0, 140, 84, 30, 12, group);
+  MainUi.EndSecondsBox =
+      CreateChild(instance, "EDIT", "", WS_EX_CLIENTEDGE, ES_RIGHT, 180, 80, 50, 20, group);
+  CreateChild(instance, "STATIC", text::kLabelSeconds, 0, 0, 240, 84, 20, 12, group);
+  CreateChild(instance, "STATIC", text::kLabelInfo, 0, 0, 10, 164, 30, 12, main);
+  MainUi.InfoBox = CreateChild(instance, "EDIT", "", WS_EX_CLIENTEDGE,
+                               ES_AUTOHSCROLL | ES_READONLY, 40, 160, 250, 20, main);
+  MainUi.PlayButton = CreateChild(instance, "BUTTON", text::kButtonPlayStop, 0, BS_PUSHBUTTON,
+                                  10, 190, 100, 30, main);
+  MainUi.SeekOnStopCheck = CreateChild(instance, "BUTTON", text::kCheckSeekOnStop, 0,
+                                       BS_AUTOCHECKBOX, 120, 185, 170, 20, main);
+  MainUi.SeekStartRadio = CreateChild(instance, "BUTTON", text::kRadioSeekStart, 0,
+                                      BS_AUTORADIOBUTTON, 120, 205, 90, 20, main);
+  MainUi.SeekRangeRadio = CreateChild(instance, "BUTTON", text::kRadioSeekRange, 0,
+                                      BS_AUTORADIOBUTTON, 220, 205, 70, 20, main);
+  MainUi.SineButton = CreateChild(instance, "BUTTON", text::kButtonSine, 0, BS_PUSHBUTTON, 10,
+                                  230, 85, 30, main);
+  MainUi.VoiceChangeButton = CreateChild(instance, "BUTTON", text::kButtonVoiceChange, 0,
+                                         BS_PUSHBUTTON, 105, 230, 85, 30, main);
+  MainUi.FileOverwriteButton = CreateChild(instance, "BUTTON", text::kButtonFileOverwrite, 0,
+                                           BS_PUSHBUTTON, 200, 230, 85, 30, main);
+}
+
+void BuildMenus() {
+  MainUi.MenuBar = CreateMenu();
+  MainUi.FileMenu = CreatePopupMenu();
+  MainUi.EditMenu = CreatePopupMenu();
+  MainUi.SettingsMenu = CreatePopupMenu();
+  MainUi.HelpMenu = CreatePopupMenu();
+
+  InsertItem(MainUi.MenuBar, 0, kMenuFile, text::kMenuFile, MainUi.FileMenu);
+  InsertItem(MainUi.MenuBar, 1, kMenuEdit, text::kMenuEdit, MainUi.EditMenu);
+  InsertItem(MainUi.MenuBar, 2, kMenuSettings, text::kMenuSettingsBar, MainUi.SettingsMenu);
+  InsertItem(MainUi.MenuBar, 3, kMenuHelp, text::kMenuHelpBar, MainUi.HelpMenu);
+
+  InsertItem(MainUi.FileMenu, 0, kCmdOpen, text::kMenuOpen, nullptr);
+  InsertItem(MainUi.FileMenu, 1, kCmdSave, text::kMenuSave, nullptr);
+  InsertItem(MainUi.FileMenu, 2, kCmdSaveAs, text::kMenuSaveAs, nullptr);
+  InsertItem(MainUi.FileMenu, 3, 0, nullptr, nullptr);
+  InsertItem(MainUi.FileMenu, 4, kCmdRevert, text::kMenuRevert, nullptr);
+  InsertItem(MainUi.FileMenu, 5, 0, nullptr, nullptr);
+  InsertItem(MainUi.FileMenu, 6, kCmdExit, text::kMenuExit, nullptr);
+
+  InsertItem(MainUi.EditMenu, 0, kCmdUndo, text::kMenuUndo, nullptr);
+  InsertItem(MainUi.EditMenu, 1, 0, nullptr, nullptr);
+  InsertItem(MainUi.EditMenu, 2, kCmdSine, text::kMenuSine, nullptr);
+  InsertItem(MainUi.EditMenu, 3, kCmdVoiceChange, text::kMenuVoiceChange, nullptr);
+  InsertItem(MainUi.EditMenu, 4, kCmdFileOverwrite, text::kMenuFileOverwrite, nullptr);
+
+  InsertItem(MainUi.SettingsMenu, 0, kCmdSettings, text::kMenuSettings, nullptr);
+
+  InsertItem(MainUi.HelpMenu, 0, kCmdHelp, text::kMenuHelp, nullptr);
+  InsertItem(MainUi.HelpMenu, 1, kCmdAbout, text::kMenuAbout, nullptr);
+  InsertItem(MainUi.HelpMenu, 2, kCmdVersionCheck, text::kMenuVersionCheck, nullptr);
+
+  SetMenu(MainUi.MainWindow, MainUi.MenuBar);
+  for (UINT id : {kCmdRevert, kCmdUndo, kCmdSine, kCmdVoiceChange, kCmdFileOverwrite}) {
+    EnableMenuCommand(id, false);
+  }
+}
+
+void ApplyMainFont() {
+  MainUi.MainFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
+                                FF_SWISS | DEFAULT_PITCH, text::kMainFontFace);
+  // The trackbars draw no text; every other child gets the font.
+  EnumChildWindows(
+      MainUi.MainWindow,
+      [](HWND child, LPARAM) -> BOOL {
+        if (child != MainUi.StartTrackbar && child != MainUi.EndTrackbar) {
+          SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(MainUi.MainFont), FALSE);
+        }
+        return TRUE;
+      },
+      0);
+}
+
+void SetStartupControlStates() {
+  SendMessageA(MainUi.SeekStartRadio, BM_SETCHECK, BST_CHECKED, 0);
+  for (HWND control : {MainUi.StartTrackbar, MainUi.EndTrackbar, MainUi.PlayButton,
+                       MainUi.SineButton, MainUi.VoiceChangeButton, MainUi.FileOverwriteButton,
+                       MainUi.SeekStartRadio, MainUi.SeekRangeRadio}) {
+    EnableWindow(control, FALSE);
+  }
+}
+
+void EnableMenuCommand(UINT id, bool enabled) {
+  EnableMenuItem(MainUi.MenuBar, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void SetWindowTextIfChanged(HWND window, const char* text) {
+  char current[512];
+  int length = GetWindowTextA(window, current, sizeof current);
+  if (length >= 0 && lstrcmpA(current, text) == 0) return;
+  SetWindowTextA(window, text);
+}
+
+}  // namespace belmo

@@ -1,0 +1,49 @@
+// The main window, its child controls and its menus: created once at
+// start-up, alive until exit. Child controls have no identifiers; the
+// window procedure recognises them by these handles.
+#pragma once
+
+#include <windows.h>
+
+namespace belmo {
+
+struct MainWindowHandles {
+  HWND MainWindow = nullptr;
+  HWND FileNameBox = nullptr;
+  HWND RangeGroup = nullptr;
+  HWND StartTrackbar = nullptr;
+  HWND EndTrackbar = nullptr;
+  HWND StartSecondsBox = nullptr;
+  HWND EndSecondsBox = nullptr;
+  HWND InfoBox = nullptr;
+  HWND PlayButton = nullptr;
+  HWND SeekOnStopCheck = nullptr;
+  HWND SeekStartRadio = nullptr;
+  HWND SeekRangeRadio = nullptr;
+  HWND SineButton = nullptr;
+  HWND VoiceChangeButton = nullptr;
+  HWND FileOverwriteButton = nullptr;
+  HMENU MenuBar = nullptr;
+  HMENU FileMenu = nullptr;
+  HMENU EditMenu = nullptr;
+  HMENU SettingsMenu = nullptr;
+  HMENU HelpMenu = nullptr;
+  HFONT MainFont = nullptr;
+};
+
+inline MainWindowHandles MainUi;
+
+void RegisterWindowClasses(HINSTANCE instance);
+void CreateMainWindow(HINSTANCE instance);
+void CreateMainControls(HINSTANCE instance);
+void BuildMenus();
+void ApplyMainFont();
+void SetStartupControlStates();
+
+void EnableMenuCommand(UINT id, bool enabled);
+void SetWindowTextIfChanged(HWND window, const char* text);
+
+// The main window procedure.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace belmo

@@ -1,0 +1,100 @@
+// Start-up: builds the main window, opens the left-over working copy or the
+// file named on the command line, reads the settings and runs the message
+// loop until the exit sequence posts the quit message.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/app_state.h"
+#include "app/app_texts.h"
+#include "app/command_line.h"
+#include "app/main_window_win.h"
+#include "app/message_box_win.h"
+#include "document/document_state.h"
+#include "document/document_texts.h"
+#include "document/load_wave_win.h"
+#include "selection/range_controls_win.h"
+#include "settings/settings_state_win.h"
+
+namespace belmo {
+namespace {
+
+void LoadCommonControls() {
+  INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                   ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+}
+
+// Argument 0 normally carries the program's full path; when it does not (a
+// bare relative name), the module's own path is asked for instead.
+std::string FindProgramDirectory(const CommandLineArgs& args) {
+  if (args.ProgramLastBackslash >= 0) return args.Program.substr(0, args.ProgramLastBackslash);
+  char modulePath[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
+  std::string path(modulePath, length < sizeof modulePath ? length : 0);
+  size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+void ShowNoDocument() { SetWindowTextA(MainUi.InfoBox, text::kInfoNoFile); }
+
+void RecoverWorkingCopy() {
+  ShowProductMessage(text::kRecoveringWorkingCopy, MB_OK);
+  CopyToBuffer(Document.WorkingCopyPath, Document.Path);
+  CopyToBuffer(text::kWorkingCopyName, Document.Title);
+  if (LoadWave(Document.Path) != 0) ShowNoDocument();
+}
+
+void OpenCommandLineFile(const CommandLineArgs& args) {
+  CopyToBuffer(args.File, Document.Path);
+  CopyToBuffer(FileNamePart(args.File), Document.Title);
+  if (LoadWave(Document.Path) != 0) {
+    Document.Path[0] = '\0';
+    Document.Title[0] = '\0';
+  }
+}
+
+void OpenStartupDocument(const CommandLineArgs& args) {
+  if (GetFileAttributesA(Document.WorkingCopyPath) != INVALID_FILE_ATTRIBUTES) {
+    RecoverWorkingCopy();
+  } else if (!args.File.empty()) {
+    OpenCommandLineFile(args);
+  } else {
+    ShowNoDocument();
+  }
+}
+
+int RunMessageLoop() {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace belmo
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace belmo;
+  LoadCommonControls();
+  RegisterWindowClasses(instance);
+  CreateMainWindow(instance);
+  CreateMainControls(instance);
+  ShowWindow(MainUi.MainWindow, SW_SHOWNORMAL);
+  BuildMenus();
+  ApplyMainFont();
+  SetStartupControlStates();
+
+  CommandLineArgs args = ParseCommandLine(GetCommandLineA());
+  App.ProgramDirectory = FindProgramDirectory(args);
+  CopyToBuffer(App.ProgramDirectory + "\\" + text::kWorkingCopyName, Document.WorkingCopyPath);
+  OpenStartupDocument(args);
+
+  SetCurrentDirectoryA(App.ProgramDirectory.c_str());
+  ReadSettings();
+  InstallControlHooks();
+  return RunMessageLoop();
+}

@@ -1,0 +1,40 @@
+# Windows build: the program itself and the end-to-end test driver that
+# works it under Wine.
+enable_language(RC)
+
+file(GLOB BELMO_WIN32_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/app/*_win.cpp
+  ${CMAKE_SOURCE_DIR}/document/*_win.cpp
+  ${CMAKE_SOURCE_DIR}/selection/*_win.cpp
+  ${CMAKE_SOURCE_DIR}/effects/*_win.cpp
+  ${CMAKE_SOURCE_DIR}/settings/*_win.cpp
+  ${CMAKE_SOURCE_DIR}/update/*_win.cpp
+  ${CMAKE_SOURCE_DIR}/numtext/*_win.cpp)
+
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}")
+add_executable(belmo WIN32 ${BELMO_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/app/belmo.rc)
+target_link_libraries(belmo PRIVATE belmo_core comctl32 comdlg32 winmm shell32 wsock32 gdi32 user32)
+target_link_options(belmo PRIVATE -static -mwindows)
+
+# GoogleTest from the sources Debian ships, built with the cross compiler.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+foreach(target gtest gtest_main)
+  target_compile_options(${target} PRIVATE -w)
+endforeach()
+
+file(GLOB BELMO_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+add_executable(belmo_e2e ${BELMO_E2E_SOURCES})
+target_include_directories(belmo_e2e PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(belmo_e2e PRIVATE gtest gtest_main gdi32 user32 psapi)
+target_link_options(belmo_e2e PRIVATE -static)
+string(REPLACE "/" "\\\\" BELMO_SOURCE_DIR_WIN "Z:${CMAKE_SOURCE_DIR}")
+target_compile_definitions(belmo_e2e PRIVATE BELMO_SOURCE_DIR_WIN="${BELMO_SOURCE_DIR_WIN}")
+add_dependencies(belmo_e2e belmo)
+
+add_test(NAME e2e
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.sh
+          $<TARGET_FILE:belmo_e2e> ${CMAKE_BINARY_DIR}/e2e)
+set_tests_properties(e2e PROPERTIES TIMEOUT 900)

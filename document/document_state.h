@@ -1,0 +1,10 @@
+// The program's one open document.
+#pragma once
+
+#include "document/wav_document.h"
+
+namespace belmo {
+
+inline WavDocument Document;
+
+}  // namespace belmo

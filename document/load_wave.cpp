@@ -1,0 +1,151 @@
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include "document/wav_document.h"
+#include "numtext/number_text.h"
+
+namespace belmo {
+namespace {
+
+// Lead bytes of code page 932 double-byte characters. Their second byte may
+// be 0x5C, the backslash, so paths must be walked character by character.
+bool IsCp932LeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+std::string BufferText(const char (&buffer)[kPathBufferBytes]) {
+  const char* end = std::find(buffer, buffer + kPathBufferBytes, '\0');
+  return std::string(buffer, end);
+}
+
+LoadOutcome OutcomeOf(WaveCheck check) {
+  switch (check) {
+    case WaveCheck::Ok: return LoadOutcome::Loaded;
+    case WaveCheck::TooShort: return LoadOutcome::TooShort;
+    case WaveCheck::NotPcm: return LoadOutcome::NotPcm;
+    case WaveCheck::UnsupportedFormat: return LoadOutcome::UnsupportedFormat;
+    case WaveCheck::NoDataTag: return LoadOutcome::NoDataTag;
+    case WaveCheck::TooLarge: return LoadOutcome::TooLarge;
+  }
+  return LoadOutcome::NotPcm;
+}
+
+// The device answers a length in milliseconds, possibly with a fraction.
+// Anything else (an empty reply, an error text) must not become a length,
+// and TextToNumber would quietly turn it into 0.
+bool IsDecimalText(const std::string& text) {
+  bool digits = false;
+  bool point = false;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      digits = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digits;
+}
+
+// Playback and the next load use the working copy, so after a failed load it
+// must again hold what the document holds: the open image, or nothing.
+void RestoreWorkingCopy(const std::string& workingCopy, const WavDocument& document,
+                        FileStore& files) {
+  if (document.IsOpen()) {
+    files.WriteWhole(workingCopy, document.Image.data(), document.Image.size(), true);
+  } else {
+    files.Remove(workingCopy);
+  }
+}
+
+}  // namespace
+
+bool QueryLengthMs(const std::string& workingCopyPath, SoundDevice& device, int32_t* lengthMs) {
+  const std::string open = "open \"" + workingCopyPath + "\" alias dealwave type waveaudio wait";
+  if (device.Send(open, nullptr) != 0) return false;
+
+  // Once the alias is open it is closed whatever happens, or playback could
+  // not open it again. Without the millisecond time format the length would
+  // come in another unit, so a failed "set" skips the question.
+  std::string reply;
+  bool answered = device.Send("set dealwave time format ms wait", nullptr) == 0 &&
+                  device.Send("status dealwave length wait", &reply) == 0;
+  device.Send("close dealwave wait", nullptr);
+
+  if (!answered || !IsDecimalText(reply)) return false;
+  const int64_t length = RoundHalfEven(TextToNumber(reply));
+  if (length > std::numeric_limits<int32_t>::max()) return false;
+  *lengthMs = static_cast<int32_t>(length);
+  return true;
+}
+
+LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice& device,
+                          WavDocument& document) {
+  std::vector<uint8_t> bytes;
+  if (!files.ReadWhole(path, &bytes)) return LoadOutcome::Unreadable;
+
+  WaveFields fields;
+  const WaveCheck check = InspectWaveImage(bytes.data(), bytes.size(), &fields);
+  if (check != WaveCheck::Ok) return OutcomeOf(check);
+
+  // The device measures the working copy, not the file itself, so the copy
+  // has to be written before the length can be known.
+  // A working copy left over by a crash is loaded from its own place: it
+  // already holds these bytes, and it may be the only copy of the user's
+  // edits, so it is neither rewritten nor removed when the load fails.
+  const std::string workingCopy = BufferText(document.WorkingCopyPath);
+  const bool recovering = path == workingCopy;
+  if (!recovering && !files.WriteWhole(workingCopy, bytes.data(), bytes.size(), true)) {
+    RestoreWorkingCopy(workingCopy, document, files);
+    return LoadOutcome::WorkingCopyFailed;
+  }
+
+  // A file the device cannot measure has no range to select or mask.
+  int32_t lengthMs = 0;
+  if (!QueryLengthMs(workingCopy, device, &lengthMs) || lengthMs < 1) {
+    if (!recovering) RestoreWorkingCopy(workingCopy, document, files);
+    return LoadOutcome::LengthUnknown;
+  }
+
+  // Moving, not copying: the previous image is released here and a large
+  // file is never held twice.
+  document.Image = std::move(bytes);
+  document.Channels = fields.Channels;
+  document.SampleRate = fields.SampleRate;
+  document.BitsPerSample = fields.BitsPerSample;
+  document.DataTagOffset = fields.DataTagOffset;
+  document.LengthMs = lengthMs;
+  document.ChangeCount = 0;
+  return LoadOutcome::Loaded;
+}
+
+std::string FileNamePart(const std::string& path) {
+  size_t nameStart = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (IsCp932LeadByte(c)) {
+      ++i;  // the trail byte is part of the character, whatever its value
+    } else if (c == '\\') {
+      nameStart = i + 1;
+    }
+  }
+  return path.substr(nameStart);
+}
+
+void CopyToBuffer(const std::string& text, char (&buffer)[kPathBufferBytes]) {
+  const size_t limit = std::min(text.size(), static_cast<size_t>(kPathBufferBytes - 1));
+  size_t length = 0;
+  while (length < limit) {
+    const size_t width =
+        IsCp932LeadByte(static_cast<unsigned char>(text[length])) ? 2 : 1;
+    if (length + width > limit) break;
+    length += width;
+  }
+  std::memcpy(buffer, text.data(), length);
+  std::memset(buffer + length, 0, kPathBufferBytes - length);
+}
+
+}  // namespace belmo

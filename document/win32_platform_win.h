@@ -1,0 +1,23 @@
+// The real platform services behind the document core: kernel32 files and
+// the multimedia command-string interface.
+#pragma once
+
+#include "document/platform.h"
+
+namespace belmo {
+
+class Win32FileStore : public FileStore {
+ public:
+  bool ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) override;
+  bool WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
+                  bool hidden) override;
+  bool Remove(const std::string& path) override;
+  bool Exists(const std::string& path) override;
+};
+
+class MciSoundDevice : public SoundDevice {
+ public:
+  uint32_t Send(const std::string& command, std::string* reply) override;
+};
+
+}  // namespace belmo

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+
+namespace belmo {
+
+// Sets both sliders, both seconds boxes and the range to the whole document.
+void ResetRangeControls(int32_t lengthMs);
+
+// Replaces the procedures of the range group, the seconds boxes and the
+// focusable controls of the main window with this subsystem's handlers.
+void InstallControlHooks();
+
+}  // namespace belmo

@@ -1,0 +1,100 @@
+#include "settings/mask_settings.h"
+
+#include <cstdio>
+
+#include "numtext/number_text.h"
+
+namespace belmo {
+
+namespace {
+
+constexpr int kKeyCount = 8;
+
+// Low bits of the rounded value: out-of-range numbers wrap instead of
+// saturating, so "-1" becomes 255 for a byte.
+uint64_t RoundedBits(std::string_view value) {
+  return static_cast<uint64_t>(RoundHalfEven(TextToNumber(value)));
+}
+
+void Store(MaskSettings& s, int key, const std::string& value) {
+  switch (key) {
+    case 0: s.SinHz = TextToNumber(value); break;
+    case 1: s.SindB = TextToNumber(value); break;
+    case 2: s.PitchUpType = static_cast<uint8_t>(RoundedBits(value) & 0xFFu); break;
+    case 3: s.VoicePitch = TextToNumber(value); break;
+    case 4: s.VoiceSample = TextToNumber(value); break;
+    case 5: s.FFTSample = static_cast<uint16_t>(RoundedBits(value) & 0xFFFFu); break;
+    case 6: s.OverWriteFilePath = value.substr(0, kMaxPathBytes); break;
+    case 7: s.OverWriteType = static_cast<uint8_t>(RoundedBits(value) & 0xFFu); break;
+  }
+}
+
+}  // namespace
+
+MaskSettings ParseSettingsText(std::string_view text) {
+  const size_t zero = text.find('\0');
+  if (zero != std::string_view::npos) text = text.substr(0, zero);
+
+  MaskSettings s;
+  // Keys go by position: the k-th "=" after "[Settings]" is the k-th key,
+  // whatever name stands before it, so hand-edited names do not matter.
+  int p = 11;
+  for (int key = 0; key < kKeyCount; ++key) {
+    const int e = FindText(p, text, "=");
+    if (e == 0) {
+      // p = 0 makes every later search fail too: the rest keep defaults.
+      p = 0;
+      continue;
+    }
+    const int c = FindText(e, text, "\r\n");
+    if (c == 0) {
+      // A last line without its line end: take what is left, and stop here
+      // instead of searching again from the start of the text.
+      Store(s, key, SubText(text, e + 1, 0));
+      p = 0;
+      continue;
+    }
+    Store(s, key, c - e - 1 != 0 ? SubText(text, e + 1, c - e - 1) : std::string());
+    p = c + 2;
+  }
+  return s;
+}
+
+std::string FormatSettingsText(const MaskSettings& s) {
+  std::string text = "[Settings]\r\n";
+  text += "SinHz=" + NumberToText(s.SinHz) + "\r\n";
+  text += "SindB=" + NumberToText(s.SindB) + "\r\n";
+  text += "PitchUpType=" + NumberToText(static_cast<double>(s.PitchUpType)) + "\r\n";
+  text += "VoicePitch=" + NumberToText(s.VoicePitch) + "\r\n";
+  text += "VoiceSample=" + NumberToText(s.VoiceSample) + "\r\n";
+  text += "FFTSample=" + NumberToText(static_cast<double>(s.FFTSample)) + "\r\n";
+  text += "OverWriteFilePath=" + s.OverWriteFilePath + "\r\n";
+  text += "OverWriteType=" + NumberToText(static_cast<double>(s.OverWriteType)) + "\r\n";
+  return text;
+}
+
+MaskSettings ReadSettingsFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return MaskSettings();
+
+  std::string text;
+  char buffer[4096];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  // Half a file could shift every key; defaults are the safer guess.
+  if (failed) return MaskSettings();
+  return ParseSettingsText(text);
+}
+
+bool WriteSettingsFile(const MaskSettings& settings, const std::string& path) {
+  const std::string text = FormatSettingsText(settings);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  const bool closed = std::fclose(file) == 0;
+  return written && closed;
+}
+
+}  // namespace belmo

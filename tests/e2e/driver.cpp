@@ -1,0 +1,324 @@
+#include "tests/e2e/driver.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace e2e {
+namespace {
+
+constexpr int kPollMs = 20;
+
+std::string Env(const char* name) {
+  char value[1024] = {};
+  DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+  return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+std::string DriverDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string text(path);
+  return text.substr(0, text.find_last_of('\\'));
+}
+
+std::string WorkRoot() {
+  std::string root = Env("BELMO_E2E_WORK");
+  return root.empty() ? DriverDir() + "\\e2e-work" : root;
+}
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = dir + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+struct BoxSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == search->pid && ClassOf(window) == "#32770" && IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+struct MainSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindMain(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<MainSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == search->pid && ClassOf(window) == "NORMAL" && IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+struct ControlSearch {
+  HWND parent;
+  const char* className;
+  POINT origin;
+  HWND found;
+};
+
+BOOL CALLBACK FindControlAt(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<ControlSearch*>(param);
+  if (GetParent(window) != search->parent) return TRUE;
+  if (ClassOf(window) != search->className) return TRUE;
+  RECT rect;
+  GetWindowRect(window, &rect);
+  MapWindowPoints(nullptr, search->parent, reinterpret_cast<POINT*>(&rect), 2);
+  if (rect.left == search->origin.x && rect.top == search->origin.y) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+}  // namespace
+
+Sandbox::Sandbox(const std::string& name) {
+  std::string root = WorkRoot();
+  CreateDirectoryA(root.c_str(), nullptr);
+  dir_ = root + "\\" + name;
+  RemoveTree(dir_);
+  CreateDirectoryA(dir_.c_str(), nullptr);
+  CopyFileA((DriverDir() + "\\belmo.exe").c_str(), ExePath().c_str(), FALSE);
+}
+
+std::string ScreenshotDir() {
+  std::string dir = DriverDir() + "\\screenshots";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+std::string SourceDir() { return BELMO_SOURCE_DIR_WIN; }
+
+Belmo::~Belmo() {
+  if (Running()) Kill();
+  if (process_.hProcess) {
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+  }
+}
+
+bool Belmo::Start(const Sandbox& sandbox, const std::string& commandTail,
+                  const std::string& currentDir) {
+  std::string commandLine = "\"" + sandbox.ExePath() + "\"" + commandTail;
+  return StartRaw(commandLine, currentDir.empty() ? sandbox.Dir() : currentDir);
+}
+
+bool Belmo::StartRaw(const std::string& commandLine, const std::string& currentDir) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      currentDir.c_str(), &startup, &process_)) {
+    return false;
+  }
+  WaitForInputIdle(process_.hProcess, 5000);
+  return true;
+}
+
+HWND Belmo::WaitMainWindow(int timeoutMs) {
+  for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
+    MainSearch search = {Pid(), nullptr};
+    EnumWindows(FindMain, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return main_ = search.found;
+    Sleep(kPollMs);
+  }
+  return nullptr;
+}
+
+HWND Belmo::WaitMessageBox(int timeoutMs) {
+  for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
+    BoxSearch search = {Pid(), nullptr};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    Sleep(kPollMs);
+  }
+  return nullptr;
+}
+
+std::string Belmo::BoxText(HWND box) { return Text(GetDlgItem(box, 0xFFFF)); }
+
+void Belmo::Answer(HWND box, int buttonId) { PostMessageA(box, WM_COMMAND, buttonId, 0); }
+
+HWND Belmo::Control(const char* className, int x, int y, bool inRangeGroup) const {
+  HWND parent = main_;
+  if (inRangeGroup) parent = Control("Button", 10, 40);
+  ControlSearch search = {parent, className, {x, y}, nullptr};
+  EnumChildWindows(main_, FindControlAt, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+UINT Belmo::MenuState(UINT id) const {
+  return static_cast<UINT>(Send(main_, 0x400 + 0x1F0, id, 0));
+}
+
+bool Belmo::MenuGrayed(UINT id) const { return (MenuState(id) & MF_GRAYED) != 0; }
+
+void Belmo::Close() { PostMessageA(main_, WM_CLOSE, 0, 0); }
+
+bool Belmo::WaitExit(int timeoutMs) {
+  return WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void Belmo::Kill() {
+  TerminateProcess(process_.hProcess, 1);
+  WaitForSingleObject(process_.hProcess, 5000);
+}
+
+bool Belmo::Running() const {
+  return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::string Text(HWND window) {
+  char buffer[1024] = {};
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                      SMTO_ABORTIFHUNG, 5000, &result);
+  return buffer;
+}
+
+bool Enabled(HWND window) { return IsWindowEnabled(window) != 0; }
+
+std::string ClassOf(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+  return static_cast<LRESULT>(result);
+}
+
+bool Screenshot(HWND window, const std::string& name) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN |
+                                             RDW_FRAME);
+  Sleep(300);
+  RECT rect;
+  GetWindowRect(window, &rect);
+  int width = rect.right - rect.left;
+  int height = rect.bottom - rect.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  SelectObject(memory, old);
+
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  int stride = ((width * 3) + 3) & ~3;
+  std::vector<uint8_t> pixels(static_cast<size_t>(stride) * height);
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+            DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::vector<uint8_t> bytes(reinterpret_cast<uint8_t*>(&file),
+                             reinterpret_cast<uint8_t*>(&file) + sizeof file);
+  bytes.insert(bytes.end(), reinterpret_cast<uint8_t*>(&info),
+               reinterpret_cast<uint8_t*>(&info) + sizeof info);
+  bytes.insert(bytes.end(), pixels.begin(), pixels.end());
+  return WriteFileBytes(ScreenshotDir() + "\\" + name + ".bmp", bytes);
+}
+
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && ok;
+}
+
+bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  bytes->clear();
+  uint8_t buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes->insert(bytes->end(), buffer, buffer + got);
+  }
+  std::fclose(file);
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsHidden(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN);
+}
+
+std::vector<uint8_t> PcmWave(int channels, int sampleRate, int bits,
+                             const std::vector<uint8_t>& samples) {
+  std::vector<uint8_t> out;
+  int blockAlign = channels * bits / 8;
+  out.insert(out.end(), {'R', 'I', 'F', 'F'});
+  PutLe(out, static_cast<uint32_t>(36 + samples.size()), 4);
+  out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  PutLe(out, 16, 4);
+  PutLe(out, 1, 2);
+  PutLe(out, channels, 2);
+  PutLe(out, sampleRate, 4);
+  PutLe(out, sampleRate * blockAlign, 4);
+  PutLe(out, blockAlign, 2);
+  PutLe(out, bits, 2);
+  out.insert(out.end(), {'d', 'a', 't', 'a'});
+  PutLe(out, static_cast<uint32_t>(samples.size()), 4);
+  out.insert(out.end(), samples.begin(), samples.end());
+  return out;
+}
+
+std::vector<uint8_t> OneSecondWave() {
+  std::vector<uint8_t> samples;
+  for (int i = 0; i < 8000; ++i) PutLe(samples, static_cast<uint16_t>((i % 200) * 50), 2);
+  return PcmWave(1, 8000, 16, samples);
+}
+
+}  // namespace e2e

@@ -1,0 +1,89 @@
+// Works the real belmo.exe from outside, as a person would: starts it in a
+// directory of its own, reads its windows, presses its buttons and answers
+// its message boxes. Everything goes through public window messages, the
+// way another process sees the program.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A fresh directory holding a copy of belmo.exe; the program's working copy
+// and settings.ini land here.
+class Sandbox {
+ public:
+  explicit Sandbox(const std::string& name);
+  const std::string& Dir() const { return dir_; }
+  std::string Path(const std::string& fileName) const { return dir_ + "\\" + fileName; }
+  std::string ExePath() const { return Path("belmo.exe"); }
+
+ private:
+  std::string dir_;
+};
+
+// Where screenshots are kept for people to look at.
+std::string ScreenshotDir();
+// The repository, as seen from inside Wine.
+std::string SourceDir();
+
+class Belmo {
+ public:
+  ~Belmo();
+  // Starts "exe" + commandTail; currentDir empty means the sandbox itself.
+  bool Start(const Sandbox& sandbox, const std::string& commandTail,
+             const std::string& currentDir = "");
+  // Starts with an exact command line (for the command-line parsing cases).
+  bool StartRaw(const std::string& commandLine, const std::string& currentDir);
+
+  HWND WaitMainWindow(int timeoutMs = 10000);
+  HWND Main() const { return main_; }
+  DWORD Pid() const { return process_.dwProcessId; }
+
+  // A visible message box (#32770) of the program, or nullptr after timeout.
+  HWND WaitMessageBox(int timeoutMs = 5000);
+  // Asserts nothing: returns the box's caption and text for the test to check.
+  static std::string BoxText(HWND box);
+  static void Answer(HWND box, int buttonId);
+
+  // Child control of the main window (or of the range group) by class and
+  // position relative to its parent's client area, as the layout places it.
+  HWND Control(const char* className, int x, int y, bool inRangeGroup = false) const;
+
+  UINT MenuState(UINT id) const;
+  bool MenuGrayed(UINT id) const;
+
+  void Close();
+  bool WaitExit(int timeoutMs = 10000);
+  void Kill();
+  bool Running() const;
+
+ private:
+  PROCESS_INFORMATION process_ = {};
+  HWND main_ = nullptr;
+};
+
+std::string Text(HWND window);
+bool Enabled(HWND window);
+std::string ClassOf(HWND window);
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// Saves the window (with its frame) as a BMP under ScreenshotDir().
+bool Screenshot(HWND window, const std::string& name);
+
+// Files.
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes);
+bool FileExists(const std::string& path);
+bool IsHidden(const std::string& path);
+
+// A canonical PCM WAVE image: 44-byte header and the given sample bytes.
+std::vector<uint8_t> PcmWave(int channels, int sampleRate, int bits,
+                             const std::vector<uint8_t>& samples);
+// One second of a quiet ramp at 8 kHz, 16-bit mono: measures exactly 1000 ms.
+std::vector<uint8_t> OneSecondWave();
+
+}  // namespace e2e

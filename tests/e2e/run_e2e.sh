@@ -1,0 +1,33 @@
+#!/bin/sh
+# Runs the end-to-end driver under Wine on a private prefix, a virtual
+# desktop and an Xvfb display of its own, in a Japanese locale.
+# usage: run_e2e.sh DRIVER.exe WORK_DIR [gtest arguments...]
+set -eu
+driver=$(realpath "$1")
+mkdir -p "$2"
+work=$(realpath "$2")
+shift 2
+
+mkdir -p "$work/tmp"
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$work/prefix" TMPDIR="$work/tmp"
+export BELMO_E2E_WORK="Z:$(echo "$work/sandboxes" | tr / '\\')"
+mkdir -p "$work/sandboxes"
+
+"$(dirname "$0")/wine_prefix.sh" "$WINEPREFIX"
+
+status=0
+xvfb-run -a -s "-screen 0 1024x768x24" \
+  sh -c 'wine "$0" "$@"; rc=$?; wineserver -w; exit $rc' "$driver" "$@" || status=$?
+
+# BMP captures from the driver become PNG files people can open.
+shots="$(dirname "$driver")/screenshots"
+if [ -d "$shots" ] && command -v convert >/dev/null; then
+  for bmp in "$shots"/*.bmp; do
+    [ -f "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+  echo "screenshots: $shots"
+fi
+exit $status

@@ -1,0 +1,41 @@
+#!/bin/sh
+# Creates a Wine prefix fit for running Belmo and driving its windows:
+# - unmanaged windows, so hiding or destroying one does not stall 2 s
+#   without a window manager;
+# - an 800x600 virtual desktop, so title bars are drawn and screenshots
+#   show the windows as a user sees them;
+# - the Japanese UI fonts Belmo asks for mapped to the IPA fonts of the same
+#   metrics, and the title-bar symbol font in the prefix's Fonts folder.
+# usage: wine_prefix.sh PREFIX [nodesktop]   (TMPDIR and LANG set by the caller)
+# "nodesktop" leaves windows on the real X display, for people at a screen.
+set -eu
+prefix=$1
+mode=${2:-desktop}
+[ -f "$prefix/.belmo-ready" ] && exit 0
+rm -rf "$prefix"
+mkdir -p "$prefix"
+export WINEPREFIX="$prefix"
+wineboot -i >/dev/null 2>&1 || true
+wineserver -w
+
+reg() { wine reg add "$@" >/dev/null 2>&1; }
+reg 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+if [ "$mode" = desktop ]; then
+  reg 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
+  reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f
+fi
+
+# Value names in Japanese only survive as a UTF-16 registry file.
+fonts_reg="$prefix/belmo-fonts.reg"
+printf '%s\r\n' \
+  'Windows Registry Editor Version 5.00' '' \
+  '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]' \
+  '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' \
+  '"MS PGothic"="IPAPGothic"' '"MS Gothic"="IPAGothic"' '"MS UI Gothic"="IPAPGothic"' \
+  | iconv -f UTF-8 -t UTF-16LE | { printf '\377\376'; cat; } > "$fonts_reg"
+wine regedit /S "Z:$(echo "$fonts_reg" | tr / '\\')" >/dev/null 2>&1
+for font in /usr/share/wine/fonts/marlett.ttf; do
+  [ -f "$font" ] && cp "$font" "$prefix/drive_c/windows/Fonts/"
+done
+wineserver -w
+touch "$prefix/.belmo-ready"

@@ -1,0 +1,221 @@
+#include "settings/mask_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace belmo {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kDefaultFile[] =
+    "[Settings]\r\n"
+    "SinHz=1000\r\n"
+    "SindB=-10\r\n"
+    "PitchUpType=0\r\n"
+    "VoicePitch=2\r\n"
+    "VoiceSample=100\r\n"
+    "FFTSample=3\r\n"
+    "OverWriteFilePath=\r\n"
+    "OverWriteType=0\r\n";
+
+void ExpectSame(const MaskSettings& a, const MaskSettings& b) {
+  EXPECT_EQ(a.SinHz, b.SinHz);
+  EXPECT_EQ(a.SindB, b.SindB);
+  EXPECT_EQ(a.PitchUpType, b.PitchUpType);
+  EXPECT_EQ(a.VoicePitch, b.VoicePitch);
+  EXPECT_EQ(a.VoiceSample, b.VoiceSample);
+  EXPECT_EQ(a.FFTSample, b.FFTSample);
+  EXPECT_EQ(a.OverWriteFilePath, b.OverWriteFilePath);
+  EXPECT_EQ(a.OverWriteType, b.OverWriteType);
+}
+
+MaskSettings Sample() {
+  MaskSettings s;
+  s.SinHz = 440;
+  s.SindB = -3.5;
+  s.PitchUpType = 1;
+  s.VoicePitch = 0.5;
+  s.VoiceSample = 64;
+  s.FFTSample = 4;
+  s.OverWriteFilePath = "C:\\wav\\noise.wav";
+  s.OverWriteType = 1;
+  return s;
+}
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("belmo_settings_" +
+            std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    fs::create_directories(dir_);
+    path_ = (dir_ / "settings.ini").string();
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  std::string ReadBytes() const {
+    std::ifstream in(path_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  void WriteBytes(const std::string& bytes) const {
+    std::ofstream(path_, std::ios::binary) << bytes;
+  }
+
+  fs::path dir_;
+  std::string path_;
+};
+
+TEST_F(SettingsFileTest, MissingFileGivesDefaultsAndWritesThe131ByteFile) {
+  const MaskSettings s = ReadSettingsFile(path_);
+  ExpectSame(s, MaskSettings());
+  ASSERT_TRUE(WriteSettingsFile(s, path_));
+  const std::string bytes = ReadBytes();
+  EXPECT_EQ(bytes.size(), 131u);
+  EXPECT_EQ(bytes, kDefaultFile);
+}
+
+TEST_F(SettingsFileTest, WriteReplacesALongerFileCompletely) {
+  WriteBytes(std::string(1000, 'x'));
+  ASSERT_TRUE(WriteSettingsFile(MaskSettings(), path_));
+  EXPECT_EQ(ReadBytes(), kDefaultFile);
+}
+
+TEST_F(SettingsFileTest, PathWithEqualsSignSurvivesWriteAndRead) {
+  MaskSettings s = Sample();
+  s.OverWriteFilePath = "D:\\a=b\\x==y.wav";
+  ASSERT_TRUE(WriteSettingsFile(s, path_));
+  ExpectSame(ReadSettingsFile(path_), s);
+}
+
+TEST_F(SettingsFileTest, TinyVoicePitchIsWrittenInExponentFormAndReadsBackAsOne) {
+  MaskSettings s;
+  s.VoicePitch = 0.00001;
+  ASSERT_TRUE(WriteSettingsFile(s, path_));
+  EXPECT_NE(ReadBytes().find("VoicePitch=1.00000000000000e-05\r\n"), std::string::npos);
+  EXPECT_EQ(ReadSettingsFile(path_).VoicePitch, 1);
+}
+
+TEST_F(SettingsFileTest, UnwritablePathReportsFailure) {
+  EXPECT_FALSE(WriteSettingsFile(MaskSettings(), (dir_ / "no_such_dir" / "settings.ini").string()));
+}
+
+TEST(ParseSettingsText, RoundTripsFormattedText) {
+  ExpectSame(ParseSettingsText(FormatSettingsText(Sample())), Sample());
+  ExpectSame(ParseSettingsText(kDefaultFile), MaskSettings());
+}
+
+TEST(ParseSettingsText, ReadsByPositionWhateverTheKeyNames) {
+  const MaskSettings expected = Sample();
+  const char* texts[] = {
+      "[Settings]\r\nA=440\r\nB=-3.5\r\nC=1\r\nD=.5\r\nE=64\r\nF=4\r\n"
+      "G=C:\\wav\\noise.wav\r\nH=1\r\n",
+      "[Settings]\r\n=440\r\n=-3.5\r\n=1\r\n=0.5\r\n=64\r\n=4\r\n"
+      "=C:\\wav\\noise.wav\r\n=1\r\n",
+      // Lines without "=" are passed over; the section line itself is never
+      // searched, even when it holds an "=".
+      "[Set=ings]\r\ncomment\r\nSinHz=440\r\n\r\nSindB=-3.5\r\nPitchUpType=1\r\n"
+      "VoicePitch=0.5\r\nVoiceSample=64\r\nnote\r\nFFTSample=4\r\n"
+      "OverWriteFilePath=C:\\wav\\noise.wav\r\nOverWriteType=1\r\n",
+  };
+  for (const char* text : texts) {
+    SCOPED_TRACE(text);
+    ExpectSame(ParseSettingsText(text), expected);
+  }
+}
+
+TEST(ParseSettingsText, RemovedLineShiftsLaterValuesUp) {
+  const MaskSettings s = ParseSettingsText(
+      "[Settings]\r\nSinHz=440\r\nPitchUpType=1\r\nVoicePitch=0.5\r\n"
+      "VoiceSample=64\r\nFFTSample=4\r\nOverWriteFilePath=p.wav\r\nOverWriteType=1\r\n");
+  EXPECT_EQ(s.SinHz, 440);
+  EXPECT_EQ(s.SindB, 1);
+  EXPECT_EQ(s.PitchUpType, 0);  // 0.5 rounds to even
+  EXPECT_EQ(s.VoicePitch, 64);
+  EXPECT_EQ(s.VoiceSample, 4);
+  EXPECT_EQ(s.FFTSample, 0);    // "p.wav" is not a number
+  EXPECT_EQ(s.OverWriteFilePath, "1");
+  EXPECT_EQ(s.OverWriteType, 0);
+}
+
+TEST(ParseSettingsText, IntegerFieldsRoundHalfEvenAndKeepLowBits) {
+  const struct {
+    const char* pitch_up;
+    const char* fft;
+    const char* overwrite;
+    uint8_t pitch_up_value;
+    uint16_t fft_value;
+    uint8_t overwrite_value;
+  } cases[] = {
+      {"2.5", "3.5", "1.5", 2, 4, 2},
+      {"-1", "-1", "-2", 255, 65535, 254},
+      {"256", "65537", "257.5", 0, 1, 2},
+      {"&HFFFFFFFF", "1e9", "x", 255, 1, 0},
+  };
+  for (const auto& c : cases) {
+    const std::string text = std::string("[Settings]\r\nSinHz=1\r\nSindB=1\r\nPitchUpType=") +
+                             c.pitch_up + "\r\nVoicePitch=1\r\nVoiceSample=1\r\nFFTSample=" +
+                             c.fft + "\r\nOverWriteFilePath=\r\nOverWriteType=" + c.overwrite +
+                             "\r\n";
+    SCOPED_TRACE(text);
+    const MaskSettings s = ParseSettingsText(text);
+    EXPECT_EQ(s.PitchUpType, c.pitch_up_value);
+    EXPECT_EQ(s.FFTSample, c.fft_value);
+    EXPECT_EQ(s.OverWriteType, c.overwrite_value);
+  }
+}
+
+TEST(ParseSettingsText, MissingLineEndTakesTheRestAndLeavesLaterKeysAtDefaults) {
+  std::string last = kDefaultFile;
+  last.replace(last.size() - 3, 3, "1");  // "OverWriteType=1" without CR LF
+  EXPECT_EQ(ParseSettingsText(last).OverWriteType, 1);
+
+  // In the middle of the text the reader must not wrap back to the start.
+  const MaskSettings s = ParseSettingsText("[Settings]\r\nSinHz=5\r\nSindB=7=8");
+  EXPECT_EQ(s.SinHz, 5);
+  EXPECT_EQ(s.SindB, 7);
+  EXPECT_EQ(s.PitchUpType, 0);
+  EXPECT_EQ(s.VoicePitch, 2);
+  EXPECT_EQ(s.OverWriteType, 0);
+
+  const MaskSettings empty_tail = ParseSettingsText("[Settings]\r\nSinHz=");
+  EXPECT_EQ(empty_tail.SinHz, 0);
+  EXPECT_EQ(empty_tail.SindB, -10);
+}
+
+TEST(ParseSettingsText, ShortOrEmptyValuesAndTextsAreSafe) {
+  ExpectSame(ParseSettingsText(""), MaskSettings());
+  ExpectSame(ParseSettingsText("[Settings]"), MaskSettings());
+  ExpectSame(ParseSettingsText("a=1"), MaskSettings());  // inside the section line
+
+  const MaskSettings s = ParseSettingsText("[Settings]\r\nSinHz=\r\nSindB=\r\n");
+  EXPECT_EQ(s.SinHz, 0);
+  EXPECT_EQ(s.SindB, 0);
+  EXPECT_EQ(s.VoicePitch, 2);
+}
+
+TEST(ParseSettingsText, ZeroByteEndsTheText) {
+  const char bytes[] = "[Settings]\r\nSinHz=5\r\n\0SindB=3\r\n";
+  const std::string text(bytes, sizeof bytes - 1);
+  const MaskSettings s = ParseSettingsText(text);
+  EXPECT_EQ(s.SinHz, 5);
+  EXPECT_EQ(s.SindB, -10);
+}
+
+TEST(ParseSettingsText, OverlongPathIsCutTo259Bytes) {
+  const std::string path(300, 'p');
+  const MaskSettings s = ParseSettingsText(
+      "[Settings]\r\n=1\r\n=1\r\n=1\r\n=1\r\n=1\r\n=1\r\n=" + path + "\r\n=1\r\n");
+  EXPECT_EQ(s.OverWriteFilePath, path.substr(0, 259));
+  EXPECT_EQ(s.OverWriteType, 1);
+}
+
+}  // namespace
+}  // namespace belmo
