@@ -1,9 +1,69 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/about_window_win.h"
 #include "app/command_ids.h"
+#include "app/file_dialogs_win.h"
 #include "app/main_commands_win.h"
 #include "app/main_window_win.h"
+#include "document/document_commands_win.h"
+#include "document/document_state.h"
 #include "document/exit_win.h"
+#include "document/load_wave_win.h"
+#include "effects/apply_mask_win.h"
+#include "selection/keyboard_navigation_win.h"
+#include "selection/playback_win.h"
+#include "settings/settings_window_win.h"
+#include "update/version_check_win.h"
 
 namespace belmo {
+namespace {
+
+constexpr char kHelpFile[] = "Belmo_help.chm";
+
+// Open: unsaved changes are offered for saving first; a file that is
+// refused leaves the open document as it was, name included.
+void OnOpen() {
+  if (!ConfirmDiscardChanges()) return;
+  char previousPath[kPathBufferBytes];
+  char previousTitle[kPathBufferBytes];
+  std::memcpy(previousPath, Document.Path, sizeof previousPath);
+  std::memcpy(previousTitle, Document.Title, sizeof previousTitle);
+  bool chosen = ShowWaveOpenDialog();
+  if (chosen && LoadWave(Document.Path) == 0) return;
+  std::memcpy(Document.Path, previousPath, sizeof previousPath);
+  std::memcpy(Document.Title, previousTitle, sizeof previousTitle);
+}
+
+// The bare name resolves against the current directory: the program's own
+// after start-up.
+void OnHelp() {
+  ShellExecuteA(nullptr, "open", kHelpFile, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// A menu mask item acts exactly as a click on its button.
+void ClickMaskButton(HWND button) {
+  SendMessageA(MainUi.MainWindow, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
+}
+
+void OnControlCommand(HWND control) {
+  if (control == MainUi.PlayButton) {
+    OnPlayButton();
+  } else if (control == MainUi.SeekOnStopCheck) {
+    SyncSeekRadios();
+  } else if (control == MainUi.SineButton) {
+    ApplyMask(MaskKind::Sine);
+  } else if (control == MainUi.VoiceChangeButton) {
+    ApplyMask(MaskKind::VoiceChange);
+  } else if (control == MainUi.FileOverwriteButton) {
+    ApplyMask(MaskKind::FileOverwrite);
+  }
+}
+
+}  // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -24,12 +84,23 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // The close box and the system menu end the program the same way the menu does.
 void OnMainClose() { ExitApplication(); }
 
-void OnMainCommand(WPARAM wParam, LPARAM) {
+void OnMainCommand(WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
-    case kCmdExit:
-      ExitApplication();
-      break;
+    case kCmdOpen: OnOpen(); break;
+    case kCmdSave: SaveDocument(); break;
+    case kCmdSaveAs: SaveDocumentAs(); break;
+    case kCmdRevert: RevertDocument(); break;
+    case kCmdExit: ExitApplication(); break;
+    case kCmdUndo: ToggleUndo(); break;
+    case kCmdSine: ClickMaskButton(MainUi.SineButton); break;
+    case kCmdVoiceChange: ClickMaskButton(MainUi.VoiceChangeButton); break;
+    case kCmdFileOverwrite: ClickMaskButton(MainUi.FileOverwriteButton); break;
+    case kCmdHelp: OnHelp(); break;
+    case kCmdSettings: OpenSettingsWindow(); break;
+    case kCmdAbout: OpenAboutWindow(); break;
+    case kCmdVersionCheck: OpenVersionCheckWindow(); break;
     default:
+      OnControlCommand(reinterpret_cast<HWND>(lParam));
       break;
   }
 }

@@ -6,6 +6,8 @@
 #include "app/app_texts.h"
 #include "app/command_ids.h"
 #include "app/main_commands_win.h"
+#include "settings/settings_window_win.h"
+#include "update/version_check_win.h"
 
 namespace belmo {
 namespace {
@@ -49,10 +51,8 @@ void InsertItem(HMENU menu, UINT position, UINT id, const char* textOrNull, HMEN
 
 void RegisterWindowClasses(HINSTANCE instance) {
   RegisterClassWithProc(instance, "NORMAL", MainWindowProc);
-  // The settings, About and version-check windows get their own procedures
-  // with their features; until then they behave as plain windows.
-  RegisterClassWithProc(instance, "SETWINDOW", DefWindowProcA);
-  RegisterClassWithProc(instance, "VERCHECK", DefWindowProcA);
+  RegisterClassWithProc(instance, "SETWINDOW", SettingsWindowProc);
+  RegisterClassWithProc(instance, "VERCHECK", VersionCheckWindowProc);
 }
 
 void CreateMainWindow(HINSTANCE instance) {

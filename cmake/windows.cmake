@@ -16,6 +16,12 @@ add_executable(belmo WIN32 ${BELMO_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/app/belmo.
 target_link_libraries(belmo PRIVATE belmo_core comctl32 comdlg32 winmm shell32 wsock32 gdi32 user32)
 target_link_options(belmo PRIVATE -static -mwindows)
 
+add_executable(belmo-mask ${CMAKE_SOURCE_DIR}/cli/belmo_mask_main.cpp
+                          ${CMAKE_SOURCE_DIR}/cli/console_text_win.cpp
+                          ${CMAKE_SOURCE_DIR}/document/win32_platform_win.cpp)
+target_link_libraries(belmo-mask PRIVATE belmo_core winmm)
+target_link_options(belmo-mask PRIVATE -static)
+
 # GoogleTest from the sources Debian ships, built with the cross compiler.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

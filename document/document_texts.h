@@ -2,6 +2,8 @@
 // prompts around saving.
 #pragma once
 
+#include "document/wav_document.h"
+
 namespace belmo::text {
 
 inline constexpr char kWorkingCopyName[] = "temp.tmp";
@@ -21,3 +23,24 @@ inline constexpr char kLengthUnknown[] =
     "サウンドデバイスでこのファイルの長さを取得できなかったため、開けませんでした。";
 
 }  // namespace belmo::text
+
+namespace belmo::text {
+
+inline constexpr char kSaveChangesQuestion[] = "ファイルの内容が変更されています。保存しますか？";
+inline constexpr char kRevertQuestion[] =
+    "今までの編集内容を破棄して保存されている状態に戻しますか？";
+inline constexpr char kSaveFailed[] =
+    "ファイルを保存できませんでした。保存先に書き込めるか、ディスクの空き容量が足りているかを確認してください。";
+inline constexpr char kWorkingCopyUpdateFailed[] =
+    "一時ファイル(temp.tmp)を更新できませんでした。編集内容は保存するまでメモリ上にしかありません。早めに保存してください。";
+inline constexpr char kCannotSaveOverWorkingCopy[] =
+    "一時ファイル(temp.tmp)には保存できません。別の名前で保存してください。";
+
+}  // namespace belmo::text
+
+namespace belmo {
+
+// Why a file was not opened, in the words the user sees.
+const char* LoadRefusalText(LoadOutcome outcome);
+
+}  // namespace belmo

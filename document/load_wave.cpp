@@ -20,18 +20,6 @@ std::string BufferText(const char (&buffer)[kPathBufferBytes]) {
   return std::string(buffer, end);
 }
 
-LoadOutcome OutcomeOf(WaveCheck check) {
-  switch (check) {
-    case WaveCheck::Ok: return LoadOutcome::Loaded;
-    case WaveCheck::TooShort: return LoadOutcome::TooShort;
-    case WaveCheck::NotPcm: return LoadOutcome::NotPcm;
-    case WaveCheck::UnsupportedFormat: return LoadOutcome::UnsupportedFormat;
-    case WaveCheck::NoDataTag: return LoadOutcome::NoDataTag;
-    case WaveCheck::TooLarge: return LoadOutcome::TooLarge;
-  }
-  return LoadOutcome::NotPcm;
-}
-
 // The device answers a length in milliseconds, possibly with a fraction.
 // Anything else (an empty reply, an error text) must not become a length,
 // and TextToNumber would quietly turn it into 0.
@@ -63,6 +51,18 @@ void RestoreWorkingCopy(const std::string& workingCopy, const WavDocument& docum
 
 }  // namespace
 
+LoadOutcome LoadOutcomeOf(WaveCheck check) {
+  switch (check) {
+    case WaveCheck::Ok: return LoadOutcome::Loaded;
+    case WaveCheck::TooShort: return LoadOutcome::TooShort;
+    case WaveCheck::NotPcm: return LoadOutcome::NotPcm;
+    case WaveCheck::UnsupportedFormat: return LoadOutcome::UnsupportedFormat;
+    case WaveCheck::NoDataTag: return LoadOutcome::NoDataTag;
+    case WaveCheck::TooLarge: return LoadOutcome::TooLarge;
+  }
+  return LoadOutcome::NotPcm;
+}
+
 bool QueryLengthMs(const std::string& workingCopyPath, SoundDevice& device, int32_t* lengthMs) {
   const std::string open = "open \"" + workingCopyPath + "\" alias dealwave type waveaudio wait";
   if (device.Send(open, nullptr) != 0) return false;
@@ -89,7 +89,7 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
 
   WaveFields fields;
   const WaveCheck check = InspectWaveImage(bytes.data(), bytes.size(), &fields);
-  if (check != WaveCheck::Ok) return OutcomeOf(check);
+  if (check != WaveCheck::Ok) return LoadOutcomeOf(check);
 
   // The device measures the working copy, not the file itself, so the copy
   // has to be written before the length can be known.
@@ -119,6 +119,7 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
   document.DataTagOffset = fields.DataTagOffset;
   document.LengthMs = lengthMs;
   document.ChangeCount = 0;
+  document.HasSavedFile = !recovering;
   return LoadOutcome::Loaded;
 }
 

@@ -1,6 +1,8 @@
 #include "document/load_wave_win.h"
 
 #include <windows.h>
+
+#include <mutex>
 #include <initializer_list>
 
 #include "app/app_texts.h"
@@ -14,21 +16,6 @@
 
 namespace belmo {
 namespace {
-
-const char* RefusalText(LoadOutcome outcome) {
-  switch (outcome) {
-    case LoadOutcome::NotPcm: return text::kNotPcmWave;
-    case LoadOutcome::Unreadable: return text::kCannotReadFile;
-    case LoadOutcome::TooShort: return text::kFileTooShort;
-    case LoadOutcome::UnsupportedFormat: return text::kUnsupportedFormat;
-    case LoadOutcome::NoDataTag: return text::kNoSampleData;
-    case LoadOutcome::TooLarge: return text::kFileTooLarge;
-    case LoadOutcome::WorkingCopyFailed: return text::kWorkingCopyWriteFailed;
-    case LoadOutcome::LengthUnknown: return text::kLengthUnknown;
-    case LoadOutcome::Loaded: break;
-  }
-  return text::kNotPcmWave;
-}
 
 void ShowOpenDocumentState() {
   SetWindowTextA(MainUi.FileNameBox, Document.Title);
@@ -48,11 +35,17 @@ void ShowOpenDocumentState() {
 int LoadWave(const char* path) {
   Win32FileStore files;
   MciSoundDevice device;
-  LoadOutcome outcome = LoadWaveImage(path, files, device, Document);
+  LoadOutcome outcome;
+  {
+    std::lock_guard<std::mutex> guard(DocumentLock);
+    outcome = LoadWaveImage(path, files, device, Document);
+  }
   if (outcome != LoadOutcome::Loaded) {
-    ShowProductMessage(RefusalText(outcome), MB_OK | MB_ICONWARNING);
+    ShowProductMessage(LoadRefusalText(outcome), MB_OK | MB_ICONWARNING);
     return -1;
   }
+  // Nothing of the previous image may be exchanged into this one.
+  ClearUndo(Undo);
   ShowOpenDocumentState();
   return 0;
 }

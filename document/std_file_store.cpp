@@ -43,14 +43,23 @@ bool StdFileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* byte
   return true;
 }
 
+// The new content is written beside the target and renamed over it only
+// when complete, so a full disk or a crash never leaves a half-written file.
 bool StdFileStore::WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                               bool /*hidden*/) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  const std::string pending = path + ".belmo-new";
+  std::FILE* file = std::fopen(pending.c_str(), "wb");
   if (file == nullptr) return false;
   const bool written = size == 0 || std::fwrite(bytes, 1, size, file) == size;
   // Buffered data only reaches the disk at the close; a full disk shows here.
   const bool closed = std::fclose(file) == 0;
-  return written && closed;
+  std::error_code error;
+  if (written && closed) std::filesystem::rename(pending, path, error);
+  if (!written || !closed || error) {
+    std::remove(pending.c_str());
+    return false;
+  }
+  return true;
 }
 
 bool StdFileStore::Remove(const std::string& path) { return std::remove(path.c_str()) == 0; }

@@ -26,6 +26,10 @@ struct WavDocument {
   char Title[kPathBufferBytes] = {};
   char WorkingCopyPath[kPathBufferBytes] = {};
   int16_t ChangeCount = 0;
+  // False for a working copy recovered at start-up: it was never saved as a
+  // file of its own, so Save asks for a name and Revert has nothing to go
+  // back to.
+  bool HasSavedFile = false;
 
   int32_t ImageSize() const { return static_cast<int32_t>(Image.size()); }
   bool IsOpen() const { return !Image.empty(); }
@@ -52,6 +56,13 @@ struct WaveFields {
 // fields is written only when the answer is Ok.
 WaveCheck InspectWaveImage(const uint8_t* bytes, size_t size, WaveFields* fields);
 
+// The play length in milliseconds the way the sound device measures it:
+// the data chunk is found by walking the RIFF chunks from offset 12 (not by
+// the first "data" bytes), its size is limited to the bytes really present,
+// and ms = round-half-even(bytes x 1000 / (rate x channels x bits / 8)).
+// -1 when no data chunk is found or the format has no bytes per second.
+int64_t LengthMsByChunks(const uint8_t* bytes, size_t size, const WaveFields& fields);
+
 // The result of loading a file into the document.
 enum class LoadOutcome {
   Loaded,
@@ -64,6 +75,9 @@ enum class LoadOutcome {
   WorkingCopyFailed,  // the working copy could not be written
   LengthUnknown,      // the sound device could not measure the working copy
 };
+
+// The load outcome that reports a failed check.
+LoadOutcome LoadOutcomeOf(WaveCheck check);
 
 // Reads path, checks it, writes the working copy (hidden) and asks the sound
 // device for the length in milliseconds. On success replaces every field but

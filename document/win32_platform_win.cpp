@@ -52,28 +52,32 @@ bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* by
   return ok;
 }
 
+// The new content goes to a file beside the target first and replaces it
+// only when it is complete, so a full disk or a crash never leaves a
+// half-written recording (or working copy) behind.
 bool Win32FileStore::WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                                 bool hidden) {
-  HANDLE file;
-  if (hidden) {
-    // The hidden flag must be given when replacing a hidden file, and is
-    // set again afterwards for file systems that ignore it on replacement.
-    file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_RANDOM_ACCESS, nullptr);
-  } else {
-    // Truncating keeps the attributes of a file that already exists.
-    file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                       FILE_FLAG_RANDOM_ACCESS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
-    }
-  }
+  const std::string pending = path + ".belmo-new";
+  if (pending.size() >= MAX_PATH) return false;
+  DWORD oldAttributes = GetFileAttributesA(path.c_str());
+  HANDLE file = CreateFileA(pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok = WriteAll(file, bytes, size) && SetEndOfFile(file);
+  bool ok = WriteAll(file, bytes, size) && SetEndOfFile(file) && FlushFileBuffers(file);
   ok = CloseHandle(file) && ok;
-  if (hidden) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
-  return ok;
+  ok = ok && MoveFileExA(pending.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) {
+    DeleteFileA(pending.c_str());
+    return false;
+  }
+  if (hidden) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  } else if (oldAttributes != INVALID_FILE_ATTRIBUTES) {
+    // A saved recording keeps the attributes it had.
+    SetFileAttributesA(path.c_str(), oldAttributes & ~FILE_ATTRIBUTE_DIRECTORY);
+  }
+  return true;
 }
 
 bool Win32FileStore::Remove(const std::string& path) {

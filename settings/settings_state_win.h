@@ -1,16 +1,38 @@
 // The program's mask settings, read from settings.ini at start-up and
 // written back at a normal exit, by the bare name in the current directory.
+// The settings window replaces them on its own thread while a mask may be
+// reading them on the main thread, so they change and are read as one
+// record, under a lock.
 #pragma once
+
+#include <mutex>
 
 #include "settings/mask_settings.h"
 
 namespace belmo {
 
-inline MaskSettings Settings;
+struct SettingsState {
+  std::mutex Lock;
+  MaskSettings Values;
+};
+
+inline SettingsState Settings;
 
 inline constexpr char kSettingsFileName[] = "settings.ini";
 
-inline void ReadSettings() { Settings = ReadSettingsFile(kSettingsFileName); }
-inline void WriteSettings() { WriteSettingsFile(Settings, kSettingsFileName); }
+// A consistent copy of all eight values.
+inline MaskSettings CurrentSettings() {
+  std::lock_guard<std::mutex> guard(Settings.Lock);
+  return Settings.Values;
+}
+
+// Replaces all eight values at once.
+inline void ReplaceSettings(const MaskSettings& values) {
+  std::lock_guard<std::mutex> guard(Settings.Lock);
+  Settings.Values = values;
+}
+
+inline void ReadSettings() { ReplaceSettings(ReadSettingsFile(kSettingsFileName)); }
+inline void WriteSettings() { WriteSettingsFile(CurrentSettings(), kSettingsFileName); }
 
 }  // namespace belmo

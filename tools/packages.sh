@@ -17,7 +17,7 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES="cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64"
-WINE_PACKAGES="wine wine64 fonts-wine fonts-ipafont-gothic xvfb xauth imagemagick"
+WINE_PACKAGES="wine wine64 fonts-wine fonts-ipafont-gothic xvfb xauth imagemagick pulseaudio"
 
 # Builds both trees: the native one (core, unit tests) and the Windows one
 # (belmo.exe, the end-to-end driver).

@@ -7,6 +7,8 @@ namespace e2e {
 namespace {
 
 constexpr int kPollMs = 20;
+// The file-name field of Explorer-style Open and Save dialogs.
+constexpr int kFileNameField = 0x47C;
 
 std::string Env(const char* name) {
   char value[1024] = {};
@@ -48,6 +50,7 @@ void RemoveTree(const std::string& dir) {
 
 struct BoxSearch {
   DWORD pid;
+  bool fileDialog;
   HWND found;
 };
 
@@ -55,7 +58,8 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<BoxSearch*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  if (pid == search->pid && ClassOf(window) == "#32770" && IsWindowVisible(window)) {
+  if (pid == search->pid && ClassOf(window) == "#32770" && IsWindowVisible(window) &&
+      (GetDlgItem(window, kFileNameField) != nullptr) == search->fileDialog) {
     search->found = window;
     return FALSE;
   }
@@ -159,14 +163,57 @@ HWND Belmo::WaitMainWindow(int timeoutMs) {
   return nullptr;
 }
 
-HWND Belmo::WaitMessageBox(int timeoutMs) {
-  for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
-    BoxSearch search = {Pid(), nullptr};
+static HWND WaitDialog(DWORD pid, bool fileDialog, int timeoutMs) {
+  for (int waited = 0;; waited += kPollMs) {
+    BoxSearch search = {pid, fileDialog, nullptr};
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
+    if (search.found || waited >= timeoutMs) return search.found;
     Sleep(kPollMs);
   }
-  return nullptr;
+}
+
+HWND Belmo::WaitMessageBox(int timeoutMs) { return WaitDialog(Pid(), false, timeoutMs); }
+
+HWND Belmo::WaitFileDialog(int timeoutMs) { return WaitDialog(Pid(), true, timeoutMs); }
+
+void Belmo::ChooseFile(HWND dialog, const std::string& path) {
+  Send(GetDlgItem(dialog, kFileNameField), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  // Posted: a toolbar inside the dialog also has the identifier IDOK.
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+bool Belmo::WaitGone(HWND window, int timeoutMs) {
+  for (int waited = 0;; waited += kPollMs) {
+    if (!IsWindow(window) || !IsWindowVisible(window)) return true;
+    if (waited >= timeoutMs) return false;
+    Sleep(kPollMs);
+  }
+}
+
+// A sent message overtakes posted ones, so the marker is posted behind
+// them: an edit box's text limit, read back once the program got to it.
+// Twice, because a posted key-down only gets its character message
+// queued while it is handled.
+bool Belmo::Flush() const {
+  static WPARAM marker = 100000;
+  HWND box = Control("Edit", 70, 10);
+  for (int round = 0; round < 2; ++round) {
+    ++marker;
+    PostMessageA(box, EM_SETLIMITTEXT, marker, 0);
+    for (int waited = 0; Send(box, EM_GETLIMITTEXT) != static_cast<LRESULT>(marker);
+         waited += 5) {
+      if (waited > 10000 || !Running()) return false;
+      Sleep(5);
+    }
+  }
+  return true;
+}
+
+HWND Belmo::Focused() const {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
 }
 
 std::string Belmo::BoxText(HWND box) { return Text(GetDlgItem(box, 0xFFFF)); }

@@ -44,7 +44,14 @@ class Belmo {
   DWORD Pid() const { return process_.dwProcessId; }
 
   // A visible message box (#32770) of the program, or nullptr after timeout.
+  // File dialogs are not message boxes and are never returned here.
   HWND WaitMessageBox(int timeoutMs = 5000);
+  // A visible Open or Save dialog of the program (it has the file-name field).
+  HWND WaitFileDialog(int timeoutMs = 10000);
+  // Types a path into a file dialog and confirms it.
+  static void ChooseFile(HWND dialog, const std::string& path);
+  static void CancelDialog(HWND dialog) { Answer(dialog, IDCANCEL); }
+  static bool WaitGone(HWND window, int timeoutMs = 5000);
   // Asserts nothing: returns the box's caption and text for the test to check.
   static std::string BoxText(HWND box);
   static void Answer(HWND box, int buttonId);
@@ -52,6 +59,13 @@ class Belmo {
   // Child control of the main window (or of the range group) by class and
   // position relative to its parent's client area, as the layout places it.
   HWND Control(const char* className, int x, int y, bool inRangeGroup = false) const;
+
+  // Posted, as a menu choice is: many commands open a modal box.
+  void Command(UINT id) const { PostMessageA(main_, WM_COMMAND, id, 0); }
+  // Returns once the program has handled everything posted to it so far.
+  bool Flush() const;
+  // The control that has the keyboard focus inside the program.
+  HWND Focused() const;
 
   UINT MenuState(UINT id) const;
   bool MenuGrayed(UINT id) const;
@@ -64,6 +78,29 @@ class Belmo {
  private:
   PROCESS_INFORMATION process_ = {};
   HWND main_ = nullptr;
+};
+
+// The main window's controls, found where the layout puts them.
+struct MainControls {
+  HWND fileNameBox, rangeGroup, startTrackbar, endTrackbar, startSeconds, endSeconds, infoBox,
+      playButton, seekCheck, seekStartRadio, seekRangeRadio, sineButton, voiceButton,
+      fileButton;
+
+  explicit MainControls(const Belmo& belmo)
+      : fileNameBox(belmo.Control("Edit", 70, 10)),
+        rangeGroup(belmo.Control("Button", 10, 40)),
+        startTrackbar(belmo.Control("msctls_trackbar32", 60, 20, true)),
+        endTrackbar(belmo.Control("msctls_trackbar32", 60, 50, true)),
+        startSeconds(belmo.Control("Edit", 80, 80, true)),
+        endSeconds(belmo.Control("Edit", 180, 80, true)),
+        infoBox(belmo.Control("Edit", 40, 160)),
+        playButton(belmo.Control("Button", 10, 190)),
+        seekCheck(belmo.Control("Button", 120, 185)),
+        seekStartRadio(belmo.Control("Button", 120, 205)),
+        seekRangeRadio(belmo.Control("Button", 220, 205)),
+        sineButton(belmo.Control("Button", 10, 230)),
+        voiceButton(belmo.Control("Button", 105, 230)),
+        fileButton(belmo.Control("Button", 200, 230)) {}
 };
 
 std::string Text(HWND window);

@@ -369,10 +369,13 @@ TEST(StdFileStore, WritesReadsReplacesAndReportsFailures) {
   EXPECT_FALSE(store.Exists(path));
 
   EXPECT_FALSE(store.WriteWhole((dir / "missing" / "a.wav").string(), image.data(), 1, false));
-  if (std::filesystem::exists("/dev/full")) {
-    // The byte fits the stdio buffer; only the close finds the disk full.
-    EXPECT_FALSE(store.WriteWhole("/dev/full", image.data(), 1, false));
-  }
+  // A target that cannot be replaced (here a directory) keeps what it held,
+  // and the pending file beside it is cleaned up.
+  const std::filesystem::path blocked = dir / "blocked.wav";
+  std::filesystem::create_directories(blocked / "inside");
+  EXPECT_FALSE(store.WriteWhole(blocked.string(), image.data(), image.size(), false));
+  EXPECT_TRUE(std::filesystem::is_directory(blocked / "inside"));
+  EXPECT_FALSE(std::filesystem::exists(blocked.string() + ".belmo-new"));
   std::filesystem::remove_all(dir);
 }
 

@@ -1,0 +1,132 @@
+#include "document/document_commands_win.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <mutex>
+
+#include "app/command_ids.h"
+#include "app/file_dialogs_win.h"
+#include "app/main_window_win.h"
+#include "app/message_box_win.h"
+#include "document/change_count.h"
+#include "document/document_state.h"
+#include "document/document_texts.h"
+#include "document/load_wave_win.h"
+#include "document/win32_platform_win.h"
+
+namespace belmo {
+namespace {
+
+bool IsWorkingCopy(const char* path) {
+  return std::strcmp(path, Document.WorkingCopyPath) == 0;
+}
+
+// Path and Title as they were before a dialog wrote into them.
+struct SavedName {
+  char path[kPathBufferBytes];
+  char title[kPathBufferBytes];
+
+  SavedName() {
+    std::memcpy(path, Document.Path, sizeof path);
+    std::memcpy(title, Document.Title, sizeof title);
+  }
+  void Restore() const {
+    std::memcpy(Document.Path, path, sizeof path);
+    std::memcpy(Document.Title, title, sizeof title);
+  }
+};
+
+// The save dialog, then the write. Refuses the working copy as a target:
+// it is deleted at exit, so a recording saved there would be lost.
+bool SaveUnderChosenName() {
+  SavedName before;
+  // The working copy's own name is never offered as the place to save.
+  if (IsWorkingCopy(Document.Path)) Document.Path[0] = '\0';
+  if (!ShowWaveSaveDialog()) {
+    before.Restore();
+    return false;
+  }
+  if (IsWorkingCopy(Document.Path)) {
+    before.Restore();
+    ShowProductMessage(text::kCannotSaveOverWorkingCopy, MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  if (!WriteImageToFile(Document.Path)) {
+    before.Restore();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteImageToFile(const char* path) {
+  Win32FileStore files;
+  if (!files.WriteWhole(path, Document.Image.data(), Document.Image.size(), false)) {
+    ShowProductMessage(text::kSaveFailed, MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  SetWindowTextA(MainUi.FileNameBox, Document.Title);
+  MarkSaved(Document);
+  EnableMenuCommand(kCmdRevert, false);
+  EnableMenuCommand(kCmdUndo, false);
+  return true;
+}
+
+void WriteWorkingCopy() {
+  Win32FileStore files;
+  if (!files.WriteWhole(Document.WorkingCopyPath, Document.Image.data(), Document.Image.size(),
+                        true)) {
+    ShowProductMessage(text::kWorkingCopyUpdateFailed, MB_OK | MB_ICONWARNING);
+  }
+}
+
+// Save: a document recovered from the working copy has no file of its own
+// yet, so it is saved under a chosen name instead.
+void SaveDocument() {
+  if (!Document.IsOpen()) return;
+  if (!Document.HasSavedFile || IsWorkingCopy(Document.Path)) {
+    SaveUnderChosenName();
+    return;
+  }
+  WriteImageToFile(Document.Path);
+}
+
+void SaveDocumentAs() {
+  if (!Document.IsOpen()) return;
+  SaveUnderChosenName();
+}
+
+// Revert: reload the saved file, after asking, when there is one to go back to.
+void RevertDocument() {
+  if (!Document.IsOpen() || !Document.HasSavedFile || !IsChanged(Document)) return;
+  int answer = ShowProductMessage(text::kRevertQuestion,
+                                  MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2);
+  if (answer != IDOK) return;
+  LoadWave(Document.Path);
+}
+
+// Undo: exchange the last edit's span with its saved bytes; a second Undo
+// brings the edit back.
+void ToggleUndo() {
+  if (!Document.IsOpen()) return;
+  {
+    std::lock_guard<std::mutex> guard(DocumentLock);
+    if (!ExchangeUndoBytes(Document.Image, Undo)) return;
+  }
+  WriteWorkingCopy();
+  CountUndo(Document, Undo);
+  EnableMenuCommand(kCmdUndo, true);
+}
+
+bool ConfirmDiscardChanges() {
+  if (!Document.IsOpen() || !IsChanged(Document)) return true;
+  int answer =
+      ShowProductMessage(text::kSaveChangesQuestion, MB_YESNOCANCEL | MB_ICONWARNING);
+  if (answer == IDNO) return true;
+  if (answer != IDYES) return false;
+  return SaveUnderChosenName();
+}
+
+}  // namespace belmo

@@ -1,0 +1,38 @@
+// The single-level undo: the bytes one edit replaced, exchanged with the
+// image by each Undo, so a second Undo re-applies the edit.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace belmo {
+
+struct UndoRecord {
+  std::vector<uint8_t> SavedBytes;  // the span's other state
+  std::vector<uint8_t> SwapBuffer;  // scratch space for the exchange
+  int32_t SpanStart = 0;
+  int32_t SpanEnd = 0;
+  uint8_t UndoToggle = 0;  // 0: the next Undo restores, 1: it re-applies
+  // False for callers nothing can undo (the command line): masks then run
+  // without holding a second copy of the span.
+  bool KeepCopies = true;
+
+  bool IsEmpty() const { return SpanEnd <= SpanStart; }
+};
+
+// Before a mask writes: keeps a copy of image[spanStart, spanEnd) and
+// releases the blocks of the record it replaces. False when the span does
+// not lie inside the image or its copy cannot be allocated; the record is
+// then left as it was and the mask must not run.
+bool RecordUndo(const std::vector<uint8_t>& image, int32_t spanStart, int32_t spanEnd,
+                UndoRecord& undo);
+
+// Releases the record's blocks; a newly loaded image has nothing to undo.
+void ClearUndo(UndoRecord& undo);
+
+// Exchanges the span of the image with the saved bytes. Refuses (returns
+// false, changes nothing) when the record is empty or its span does not lie
+// inside this image.
+bool ExchangeUndoBytes(std::vector<uint8_t>& image, UndoRecord& undo);
+
+}  // namespace belmo

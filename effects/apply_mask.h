@@ -1,0 +1,27 @@
+// The portable half of a mask command: checks the range and the settings,
+// and runs the chosen mask on the document's image. What follows a mask
+// (the working copy, the menus, the messages, the change count) is the
+// shell's.
+#pragma once
+
+#include "document/platform.h"
+#include "document/undo_record.h"
+#include "document/wav_document.h"
+#include "effects/fft.h"
+#include "effects/mask_outcome.h"
+#include "selection/sample_range.h"
+#include "settings/mask_settings.h"
+
+namespace belmo {
+
+enum class MaskKind { Sine = 0, VoiceChange = 1, FileOverwrite = 2 };
+
+// True when 0 <= start < end <= length.
+bool RangeIsUsable(const SampleRange& range, int32_t lengthMs);
+
+// files reads the overwrite source; tables are the caller's own FFT tables.
+MaskOutcome RunMask(MaskKind kind, const SampleRange& range, const MaskSettings& settings,
+                    WavDocument& document, UndoRecord& undo, FileStore& files,
+                    TwiddleTables& tables);
+
+}  // namespace belmo

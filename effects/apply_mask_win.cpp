@@ -1,0 +1,46 @@
+#include "effects/apply_mask_win.h"
+
+#include <windows.h>
+
+#include <mutex>
+
+#include "app/command_ids.h"
+#include "app/main_window_win.h"
+#include "app/message_box_win.h"
+#include "document/change_count.h"
+#include "document/document_commands_win.h"
+#include "document/document_state.h"
+#include "document/win32_platform_win.h"
+#include "effects/effects_state.h"
+#include "effects/effects_texts.h"
+#include "selection/sample_range.h"
+#include "settings/settings_state_win.h"
+
+namespace belmo {
+
+int ApplyMask(MaskKind kind) {
+  Win32FileStore files;
+  MaskSettings settings = CurrentSettings();
+  MaskOutcome outcome;
+  {
+    // A preview on the settings thread may be copying from the image.
+    std::lock_guard<std::mutex> guard(DocumentLock);
+    outcome = RunMask(kind, Range, settings, Document, Undo, files, Effects.MainTables);
+  }
+  if (outcome != MaskOutcome::Applied) {
+    if (const char* refusal = MaskRefusalText(outcome)) {
+      ShowProductMessage(refusal, MB_OK | MB_ICONWARNING);
+    }
+    return 0;
+  }
+  // The working copy holds the masked image before the user is told, and
+  // the edit counts only once the message is closed.
+  WriteWorkingCopy();
+  EnableMenuCommand(kCmdRevert, true);
+  ShowProductMessage(text::kMaskFinished, MB_OK | MB_ICONINFORMATION);
+  CountMask(Document, Undo);
+  EnableMenuCommand(kCmdUndo, true);
+  return 0;
+}
+
+}  // namespace belmo

@@ -1,0 +1,164 @@
+#include "effects/voice_change_simple.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace belmo {
+namespace {
+
+// What one call works on: w-byte samples, how many whole ones the block
+// holds, and how many resampled samples the ratio yields from them.
+struct ShiftPlan {
+  int64_t width = 0;
+  int64_t blockSamples = 0;
+  int64_t limit = 0;  // L; below 1 there is nothing to do
+};
+
+// False when the resampled buffer would be larger than any allocation can
+// be (a ratio near 0 makes it so); the caller reports that as lack of memory.
+bool PlanShift(int64_t byteLength, double pitchRatio, int16_t bitsPerSample, ShiftPlan* plan) {
+  *plan = ShiftPlan{};
+  if (bitsPerSample != 8 && bitsPerSample != 16) return true;
+  if (byteLength <= 0 || !(pitchRatio > 0)) return true;
+  plan->width = bitsPerSample == 16 ? 2 : 1;
+  plan->blockSamples = byteLength / plan->width;
+  if (plan->blockSamples < 1) return true;
+  const double limit = plan->width == 2
+                           ? static_cast<double>(byteLength) / (pitchRatio * 2)
+                           : static_cast<double>(byteLength) / pitchRatio;
+  // A ratio near 0 asks for more resampled samples than any process could
+  // hold; the quotient is judged while still a double, since trunc() of an
+  // infinite or vast one has no integer to become.
+  const double largest = static_cast<double>(std::numeric_limits<int32_t>::max()) * 2;
+  if (!(limit < largest)) return false;
+  plan->limit = static_cast<int64_t>(std::trunc(limit));
+  return true;
+}
+
+bool AllocateResampled(const ShiftPlan& plan, std::vector<uint8_t>* resampled) {
+  if (plan.limit < 1) return true;
+  // Compared before the cast: on a 32-bit build the byte count of a long
+  // block read slowly does not fit a size_t.
+  const uint64_t bytes = static_cast<uint64_t>(plan.limit) * static_cast<uint64_t>(plan.width);
+  if (bytes > static_cast<uint64_t>(resampled->max_size())) return false;
+  try {
+    resampled->assign(static_cast<size_t>(bytes), 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+bool IsNegative(const uint8_t* sample, int64_t width) {
+  // The high byte carries the sign of a 16-bit sample; 8-bit samples are
+  // unsigned around 128.
+  return width == 2 ? sample[1] >= 0x80 : sample[0] < 0x80;
+}
+
+// Writes count resampled samples from `from` to block sample `to`, never
+// past the last whole sample of the block.
+void CopySamples(uint8_t* block, const ShiftPlan& plan, const uint8_t* resampled, int64_t from,
+                 int64_t to, int64_t count) {
+  if (count <= 0 || to < 0 || to >= plan.blockSamples) return;
+  const int64_t fitting = std::min(count, plan.blockSamples - to);
+  std::memcpy(block + to * plan.width, resampled + from * plan.width,
+              static_cast<size_t>(fitting * plan.width));
+}
+
+// Writes the segment s .. s+n-1 back at its home position: whole copies
+// while the ratio has whole parts, then the fraction of one more.
+void WriteSegment(uint8_t* block, const ShiftPlan& plan, const uint8_t* resampled,
+                  double pitchRatio, int64_t s, int64_t n) {
+  const double home = std::trunc(pitchRatio * static_cast<double>(s));
+  if (n <= 0 || !(home < static_cast<double>(plan.blockSamples))) return;
+  const auto h = static_cast<int64_t>(home);
+  const double wholeCopies = std::trunc(pitchRatio);
+  // A huge ratio asks for more copies than the block has room for; the
+  // ones past its end would write nothing anyway.
+  const int64_t roomFor = (plan.blockSamples - h + n - 1) / n;
+  const int64_t copies =
+      wholeCopies < static_cast<double>(roomFor) ? static_cast<int64_t>(wholeCopies) : roomFor;
+  for (int64_t k = 0; k < copies; ++k) CopySamples(block, plan, resampled, s, h + k * n, n);
+  if (copies < roomFor) {
+    const auto part = static_cast<int64_t>(
+        std::trunc((pitchRatio - wholeCopies) * static_cast<double>(n)));
+    CopySamples(block, plan, resampled, s, h + copies * n, part);
+  }
+}
+
+void Shift(uint8_t* block, const ShiftPlan& plan, double pitchRatio, double voiceSample,
+           uint8_t* resampled) {
+  const int64_t w = plan.width;
+  const int64_t L = plan.limit;
+  int64_t i = 0;
+  int64_t s = 0;
+  int64_t c = 0;
+  for (;;) {
+    // i < L keeps the read inside the block by arithmetic, but a rounded
+    // product, or the half sample of an odd 16-bit block, could point one
+    // past it; that read takes the last whole sample instead.
+    auto from = static_cast<int64_t>(std::trunc(pitchRatio * static_cast<double>(i)));
+    from = std::min(from, plan.blockSamples - 1);
+    std::memcpy(resampled + i * w, block + from * w, static_cast<size_t>(w));
+    if (i > 0 && IsNegative(resampled + (i - 1) * w, w) != IsNegative(resampled + i * w, w)) {
+      ++c;
+    }
+    ++i;
+    // The count is compared with the setting as a real number, so a value
+    // no whole count equals makes the whole block one segment.
+    if (static_cast<double>(c) == voiceSample || i >= L) {
+      c = 0;
+      WriteSegment(block, plan, resampled, pitchRatio, s, i - s - 1);
+      s = i - 1;  // the crossing sample opens the next segment
+      if (i >= L) break;
+    }
+  }
+}
+
+}  // namespace
+
+bool PitchShiftSimple(uint8_t* block, int64_t byteLength, double pitchRatio,
+                      int16_t bitsPerSample, double voiceSample) {
+  ShiftPlan plan;
+  if (!PlanShift(byteLength, pitchRatio, bitsPerSample, &plan)) return false;
+  if (plan.limit < 1) return true;
+  std::vector<uint8_t> resampled;
+  if (!AllocateResampled(plan, &resampled)) return false;
+  Shift(block, plan, pitchRatio, voiceSample, resampled.data());
+  return true;
+}
+
+MaskOutcome ApplyVoiceChangeSimple(std::vector<uint8_t>& image, const PcmLayout& layout,
+                                   double startSeconds, double endSeconds, double pitchRatio,
+                                   double voiceSample, UndoRecord& undo) {
+  if (!(pitchRatio > 0)) return MaskOutcome::PitchRatioInvalid;
+
+  ByteSpan span = RangeToByteSpan(startSeconds, endSeconds, layout);
+  // The undo record holds 32-bit offsets; an image never grows beyond them.
+  const size_t reachable =
+      std::min<size_t>(image.size(), static_cast<size_t>(std::numeric_limits<int32_t>::max()));
+  if (!FitSpanToImage(span, layout, reachable)) return MaskOutcome::RangeInvalid;
+
+  // Both blocks are had before the first byte changes, so running short of
+  // memory leaves the image and the previous undo record as they were.
+  const int64_t length = span.end - span.start;
+  ShiftPlan plan;
+  std::vector<uint8_t> resampled;
+  if (!PlanShift(length, pitchRatio, layout.BitsPerSample, &plan) ||
+      !AllocateResampled(plan, &resampled)) {
+    return MaskOutcome::OutOfMemory;
+  }
+  if (!RecordUndo(image, static_cast<int32_t>(span.start), static_cast<int32_t>(span.end),
+                  undo)) {
+    return MaskOutcome::OutOfMemory;
+  }
+  if (plan.limit >= 1) {
+    Shift(image.data() + span.start, plan, pitchRatio, voiceSample, resampled.data());
+  }
+  return MaskOutcome::Applied;
+}
+
+}  // namespace belmo

@@ -1,0 +1,122 @@
+#include "selection/playback.h"
+
+#include <limits>
+
+#include "numtext/number_text.h"
+#include "selection/selection_texts.h"
+#include "selection/time_text.h"
+
+namespace belmo {
+namespace {
+
+void Send(SoundDevice& device, const std::string& command) { device.Send(command, nullptr); }
+
+uint32_t ClampToMs(double value) {
+  int64_t rounded = RoundHalfEven(value);
+  if (rounded < 0) return 0;
+  if (rounded > std::numeric_limits<uint32_t>::max()) return std::numeric_limits<uint32_t>::max();
+  return static_cast<uint32_t>(rounded);
+}
+
+class PlaybackLoop {
+ public:
+  PlaybackLoop(const PlaybackRange& range, SoundDevice& device, PlaybackView& view)
+      : range_(range), device_(device), view_(view) {}
+
+  void Start() {
+    Send(device_, "open \"" + range_.workingCopyPath + "\" alias dealwave type waveaudio wait");
+    Send(device_, "set dealwave time format ms wait");
+    Send(device_, "play dealwave from " + NumberToText(range_.start) + " to " +
+                      NumberToText(range_.end));
+  }
+
+  // One position poll; true when the end has been reached.
+  bool Poll() {
+    std::string reply;
+    device_.Send("status dealwave position", &reply);
+    double position = TextToNumber(reply);
+    result_.hasPosition = true;
+    result_.position = ClampToMs(position);
+    Show(PlayingStatusText(result_.position));
+    return position >= range_.end;
+  }
+
+  void StopAndClose() {
+    Send(device_, "stop dealwave wait");
+    Send(device_, "close dealwave wait");
+    Show(text::kInfoPlaybackStopped);
+  }
+
+  PlaybackResult& Result() { return result_; }
+
+ private:
+  void Show(const std::string& status) {
+    if (status == lastStatus_) return;
+    lastStatus_ = status;
+    view_.ShowStatus(status);
+  }
+
+  const PlaybackRange& range_;
+  SoundDevice& device_;
+  PlaybackView& view_;
+  PlaybackResult result_;
+  std::string lastStatus_;
+};
+
+}  // namespace
+
+bool ClaimPlayback(PlaybackState& state) {
+  int16_t idle = kPlaybackIdle;
+  return state.compare_exchange_strong(idle, kPlaybackPlaying);
+}
+
+bool RequestPlaybackStop(PlaybackState& state) {
+  int16_t current = state.load();
+  while (current != kPlaybackIdle) {
+    if (state.compare_exchange_weak(current, kPlaybackStopRequested)) return true;
+  }
+  return false;
+}
+
+void SeekRangeTo(uint32_t position, bool movesEnd, SampleRange& range) {
+  if (movesEnd) {
+    range.end = position > range.start ? position : range.start + 1;
+  } else {
+    range.start = position < range.end ? position : range.end - 1;
+  }
+}
+
+std::string PlayingStatusText(uint32_t positionMs) {
+  return text::kPlayingPrefix + TimeText(positionMs) + text::kPlayingSuffix;
+}
+
+PlaybackResult RunPlayback(const PlaybackRange& range, SoundDevice& device, PlaybackState& state,
+                           PlaybackView& view, const std::function<void()>& pauseBetweenPolls) {
+  PlaybackLoop loop(range, device, view);
+  loop.Start();
+  for (;;) {
+    switch (state.load()) {
+      case kPlaybackPlaying:
+        if (loop.Poll()) {
+          int16_t expected = kPlaybackPlaying;
+          state.compare_exchange_strong(expected, kPlaybackReachedEnd);
+        } else {
+          pauseBetweenPolls();
+        }
+        break;
+      case kPlaybackReachedEnd:
+        loop.StopAndClose();
+        state.store(kPlaybackFinished);
+        break;
+      case kPlaybackStopRequested:
+        loop.StopAndClose();
+        loop.Result().stoppedByHand = true;
+        state.store(kPlaybackFinished);
+        break;
+      default:
+        return loop.Result();
+    }
+  }
+}
+
+}  // namespace belmo

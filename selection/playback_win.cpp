@@ -1,0 +1,114 @@
+#include "selection/playback_win.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <initializer_list>
+
+#include "app/app_texts.h"
+#include "app/command_ids.h"
+#include "app/main_window_win.h"
+#include "app/message_box_win.h"
+#include "app/worker_threads_win.h"
+#include "document/change_count.h"
+#include "document/document_state.h"
+#include "document/win32_platform_win.h"
+#include "effects/apply_mask.h"
+#include "effects/effects_texts.h"
+#include "selection/range_controls_win.h"
+#include "selection/sample_range.h"
+#include "selection/time_text.h"
+
+namespace belmo {
+namespace {
+
+// How long the thread waits between position polls: fresh enough for the
+// display, and a stop is still seen within one poll.
+constexpr DWORD kPollPauseMs = 5;
+
+// What one playback needs to know when it ends.
+struct PlaybackSession {
+  PlaybackRange range;
+  bool undoWasEnabled = false;
+};
+
+PlaybackSession Session;
+
+class InfoBoxView : public PlaybackView {
+ public:
+  void ShowStatus(const std::string& text) override {
+    SetWindowTextA(MainUi.InfoBox, text.c_str());
+  }
+};
+
+bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SetMaskAndRangeControls(bool enabled) {
+  EnableRangeControls(enabled);
+  for (HWND button : {MainUi.SineButton, MainUi.VoiceChangeButton, MainUi.FileOverwriteButton}) {
+    EnableWindow(button, enabled ? TRUE : FALSE);
+  }
+}
+
+void PrepareWindowForPlayback() {
+  Session.undoWasEnabled = (GetMenuState(MainUi.MenuBar, kCmdUndo, MF_BYCOMMAND) & MF_GRAYED) == 0;
+  for (UINT id : {kCmdUndo, kCmdSine, kCmdVoiceChange, kCmdFileOverwrite, kCmdOpen, kCmdRevert}) {
+    EnableMenuCommand(id, false);
+  }
+  SetMaskAndRangeControls(false);
+}
+
+// Undo comes back as it was before playback: enabling it for a document
+// with nothing to undo, or after a save, would only mislead.
+void RestoreWindowAfterPlayback() {
+  for (UINT id : {kCmdSine, kCmdVoiceChange, kCmdFileOverwrite, kCmdOpen}) {
+    EnableMenuCommand(id, true);
+  }
+  EnableMenuCommand(kCmdUndo, Session.undoWasEnabled);
+  if (IsChanged(Document)) EnableMenuCommand(kCmdRevert, true);
+  SetMaskAndRangeControls(true);
+}
+
+// The sliders and boxes follow the range after a seek on stop.
+void SeekTo(uint32_t position) {
+  SeekRangeTo(position, Checked(MainUi.SeekRangeRadio), Range);
+  SendMessageA(MainUi.StartTrackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(Range.start));
+  SendMessageA(MainUi.EndTrackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(Range.end));
+  SendMessageA(MainUi.StartTrackbar, TBM_SETRANGEMIN, TRUE, 0);
+  SendMessageA(MainUi.StartTrackbar, TBM_SETRANGEMAX, TRUE, static_cast<LPARAM>(Range.end) - 1);
+  SendMessageA(MainUi.EndTrackbar, TBM_SETRANGEMIN, TRUE, static_cast<LPARAM>(Range.start) + 1);
+  SendMessageA(MainUi.EndTrackbar, TBM_SETRANGEMAX, TRUE, Document.LengthMs);
+  SetWindowTextA(MainUi.StartSecondsBox, TimeText(Range.start).c_str());
+  SetWindowTextA(MainUi.EndSecondsBox, TimeText(Range.end).c_str());
+}
+
+DWORD WINAPI PlaybackThread(LPVOID) {
+  MciSoundDevice device;
+  InfoBoxView view;
+  PlaybackResult result =
+      RunPlayback(Session.range, device, Playback, view, [] { Sleep(kPollPauseMs); });
+  if (result.stoppedByHand && result.hasPosition && Checked(MainUi.SeekOnStopCheck)) {
+    SeekTo(result.position);
+  }
+  RestoreWindowAfterPlayback();
+  Playback.store(kPlaybackIdle);
+  return 0;
+}
+
+}  // namespace
+
+void OnPlayButton() {
+  if (RequestPlaybackStop(Playback)) return;
+  if (!Document.IsOpen()) return;
+  if (!RangeIsUsable(Range, Document.LengthMs)) {
+    ShowProductMessage(text::kRangeInvalid, MB_OK | MB_ICONWARNING);
+    return;
+  }
+  if (!ClaimPlayback(Playback)) return;
+  Session.range = {Document.WorkingCopyPath, Range.start, Range.end};
+  PrepareWindowForPlayback();
+  if (Workers.Playback) CloseHandle(Workers.Playback);
+  Workers.Playback = CreateThread(nullptr, 0, PlaybackThread, nullptr, 0, nullptr);
+}
+
+}  // namespace belmo

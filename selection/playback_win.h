@@ -1,0 +1,13 @@
+#pragma once
+
+#include "selection/playback.h"
+
+namespace belmo {
+
+// The one playback state word of the program.
+inline PlaybackState Playback{kPlaybackIdle};
+
+// "再生／停止": starts playing the range, or asks a running playback to stop.
+void OnPlayButton();
+
+}  // namespace belmo
