@@ -34,11 +34,11 @@ endforeach()
 file(GLOB BELMO_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(belmo_e2e ${BELMO_E2E_SOURCES})
 target_include_directories(belmo_e2e PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(belmo_e2e PRIVATE gtest gtest_main gdi32 user32 psapi)
+target_link_libraries(belmo_e2e PRIVATE belmo_core gtest gtest_main gdi32 user32 psapi)
 target_link_options(belmo_e2e PRIVATE -static)
 string(REPLACE "/" "\\\\" BELMO_SOURCE_DIR_WIN "Z:${CMAKE_SOURCE_DIR}")
 target_compile_definitions(belmo_e2e PRIVATE BELMO_SOURCE_DIR_WIN="${BELMO_SOURCE_DIR_WIN}")
-add_dependencies(belmo_e2e belmo)
+add_dependencies(belmo_e2e belmo belmo-mask)
 
 add_test(NAME e2e
   COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.sh

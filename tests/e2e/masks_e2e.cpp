@@ -1,0 +1,209 @@
+// The voice change and the file overwrite as the user runs them, and the
+// same masks from belmo-mask.exe: every result must be exactly what the
+// core computes for the same file and settings.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "document/platform.h"
+#include "effects/file_overwrite.h"
+#include "effects/sine_overwrite.h"
+#include "effects/voice_change_fft.h"
+#include "effects/voice_change_simple.h"
+#include "settings/mask_settings.h"
+#include "tests/e2e/driver.h"
+
+using namespace e2e;
+using namespace belmo;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// One second at 8 kHz, 16-bit mono, a voice-like mix of two tones.
+Bytes Take() {
+  Bytes samples;
+  for (int i = 0; i < 8000; ++i) {
+    int v = static_cast<int>(9000 * std::sin(i * 0.07) + 4000 * std::sin(i * 0.31));
+    samples.push_back(static_cast<uint8_t>(v));
+    samples.push_back(static_cast<uint8_t>(v >> 8));
+  }
+  return PcmWave(1, 8000, 16, samples);
+}
+
+// A short 8-bit 11025 Hz source: converted to the take's format when used.
+Bytes Source() {
+  Bytes samples;
+  for (int i = 0; i < 2000; ++i) samples.push_back(static_cast<uint8_t>(128 + (i % 50) * 2));
+  return PcmWave(1, 11025, 8, samples);
+}
+
+const PcmLayout kTakeLayout{36, 1, 8000, 16};
+
+Bytes FileBytes(const std::string& path) {
+  Bytes bytes;
+  ReadFileBytes(path, &bytes);
+  return bytes;
+}
+
+void WriteSettings(const Sandbox& sandbox, const MaskSettings& settings) {
+  std::string text = FormatSettingsText(settings);
+  ASSERT_TRUE(WriteFileBytes(sandbox.Path("settings.ini"), Bytes(text.begin(), text.end())));
+}
+
+// Starts the program on take.wav with these settings and presses a mask
+// button; returns the message box it answered with.
+std::string PressMask(Belmo& belmo, const Sandbox& sandbox, const MaskSettings& settings,
+                      HWND MainControls::*button) {
+  WriteSettings(sandbox, settings);
+  EXPECT_TRUE(WriteFileBytes(sandbox.Path("take.wav"), Take()));
+  EXPECT_TRUE(belmo.Start(sandbox, " \"" + sandbox.Path("take.wav") + "\""));
+  EXPECT_NE(belmo.WaitMainWindow(), nullptr);
+  MainControls controls(belmo);
+  PostMessageA(controls.*button, BM_CLICK, 0, 0);
+  HWND box = belmo.WaitMessageBox();
+  if (!box) return "<no message>";
+  std::string text = Belmo::BoxText(box);
+  Belmo::Answer(box, IDOK);
+  belmo.Flush();
+  return text;
+}
+
+void CloseWithoutSaving(Belmo& belmo) {
+  belmo.Close();
+  if (HWND question = belmo.WaitMessageBox(2000)) Belmo::Answer(question, IDNO);
+  EXPECT_TRUE(belmo.WaitExit());
+}
+
+TEST(Masks, VoiceChangeAndFileOverwriteWriteWhatTheCoreComputes) {
+  struct Case {
+    const char* name;
+    MaskSettings settings;
+    HWND MainControls::*button;
+  };
+  MaskSettings simple;
+  simple.VoicePitch = 1.5;
+  simple.VoiceSample = 40;
+  MaskSettings fft;
+  fft.PitchUpType = 1;
+  fft.VoicePitch = 0.75;
+  fft.FFTSample = 1;
+  MaskSettings once;
+  MaskSettings loop;
+  loop.OverWriteType = kOverwriteContinuous;
+  const Case cases[] = {{"simple", simple, &MainControls::voiceButton},
+                        {"fft", fft, &MainControls::voiceButton},
+                        {"once", once, &MainControls::fileButton},
+                        {"loop", loop, &MainControls::fileButton}};
+  for (Case c : cases) {
+    SCOPED_TRACE(c.name);
+    Sandbox sandbox(std::string("masks-") + c.name);
+    ASSERT_TRUE(WriteFileBytes(sandbox.Path("source.wav"), Source()));
+    c.settings.OverWriteFilePath = sandbox.Path("source.wav");
+    Belmo belmo;
+    EXPECT_EQ(PressMask(belmo, sandbox, c.settings, c.button), "処理が終了しました。");
+
+    Bytes expected = Take();
+    UndoRecord undo;
+    TwiddleTables tables;
+    StdFileStore files;
+    if (c.button == &MainControls::fileButton) {
+      ApplyFileOverwrite(expected, kTakeLayout, 0, 1.0, c.settings.OverWriteFilePath,
+                         c.settings.OverWriteType, files, undo);
+    } else if (c.settings.PitchUpType != 0) {
+      ApplyVoiceChangeFft(expected, kTakeLayout, 0, 1.0, c.settings.VoicePitch,
+                          c.settings.FFTSample, tables, undo);
+    } else {
+      ApplyVoiceChangeSimple(expected, kTakeLayout, 0, 1.0, c.settings.VoicePitch,
+                             c.settings.VoiceSample, undo);
+    }
+    EXPECT_TRUE(FileBytes(sandbox.Path("temp.tmp")) == expected);
+    EXPECT_TRUE(FileBytes(sandbox.Path("temp.tmp")) != Take());
+    EXPECT_FALSE(belmo.MenuGrayed(kCmdUndo));
+    CloseWithoutSaving(belmo);
+  }
+}
+
+TEST(Masks, OverwriteFileThatCannotBeUsedChangesNothing) {
+  Bytes floatSource = Source();
+  floatSource[20] = 3;
+  struct Case {
+    const char* name;
+    bool withPath;
+    const char* message;
+  };
+  const Case cases[] = {{"no-path", false, "上書き用ファイルが選択されていません。"},
+                        {"float", true, "この形式のWAVファイルには対応していません。"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Sandbox sandbox(std::string("masks-refused-") + c.name);
+    ASSERT_TRUE(WriteFileBytes(sandbox.Path("float.wav"), floatSource));
+    MaskSettings settings;
+    if (c.withPath) settings.OverWriteFilePath = sandbox.Path("float.wav");
+    Belmo belmo;
+    EXPECT_EQ(PressMask(belmo, sandbox, settings, &MainControls::fileButton), c.message);
+    EXPECT_EQ(belmo.WaitMessageBox(500), nullptr) << "no completion message after a refusal";
+    EXPECT_TRUE(FileBytes(sandbox.Path("temp.tmp")) == Take());
+    EXPECT_TRUE(belmo.MenuGrayed(kCmdUndo));
+    belmo.Close();
+    EXPECT_TRUE(belmo.WaitExit()) << "a refused mask must not count as a change";
+  }
+}
+
+// belmo-mask.exe, beside the driver, as a Windows user runs it.
+int RunMaskTool(const std::string& arguments) {
+  char driver[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, driver, sizeof driver);
+  std::string exe(driver);
+  exe = exe.substr(0, exe.find_last_of('\\')) + "\\belmo-mask.exe";
+  std::string line = "\"" + exe + "\" " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return -1;
+  }
+  WaitForSingleObject(process.hProcess, 30000);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return static_cast<int>(code);
+}
+
+TEST(MaskCommandLine, RunsTheSameMasksOnWindows) {
+  Sandbox sandbox("mask-tool");
+  const std::string take = sandbox.Path("take.wav");
+  const std::string source = sandbox.Path("source.wav");
+  ASSERT_TRUE(WriteFileBytes(take, Take()));
+  ASSERT_TRUE(WriteFileBytes(source, Source()));
+
+  // Each run writes over its own input, so the masks add up.
+  ASSERT_EQ(RunMaskTool("sine \"" + take + "\" \"" + take + "\" --start 0.1 --end 0.2 --hz 440"), 0);
+  ASSERT_EQ(RunMaskTool("voice \"" + take + "\" \"" + take +
+                        "\" --start 0.2 --end 0.6 --method fft --fft-size 512 --ratio 1.25"),
+            0);
+  ASSERT_EQ(RunMaskTool("file \"" + take + "\" \"" + take + "\" --start 0.6 --source \"" +
+                        source + "\" --mode loop"),
+            0);
+  Bytes expected = Take();
+  UndoRecord undo;
+  TwiddleTables tables;
+  StdFileStore files;
+  ApplySineOverwrite(expected, kTakeLayout, 0.1, 0.2, -10, 440, undo);
+  ApplyVoiceChangeFft(expected, kTakeLayout, 0.2, 0.6, 1.25, 0, tables, undo);
+  ApplyFileOverwrite(expected, kTakeLayout, 0.6, 1.0, source, kOverwriteContinuous, files, undo);
+  EXPECT_TRUE(FileBytes(take) == expected);
+
+  EXPECT_EQ(RunMaskTool("sine \"" + take + "\" \"" + sandbox.Path("out.wav") +
+                        "\" --start 0.9 --end 0.8"),
+            2);
+  EXPECT_FALSE(FileExists(sandbox.Path("out.wav")));
+}
+
+}  // namespace
