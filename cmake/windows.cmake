@@ -11,7 +11,11 @@ file(GLOB BELMO_WIN32_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/update/*_win.cpp
   ${CMAKE_SOURCE_DIR}/numtext/*_win.cpp)
 
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}")
+configure_file(${CMAKE_SOURCE_DIR}/app/version.h.in ${CMAKE_BINARY_DIR}/generated/belmo_version.h)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_BINARY_DIR}/generated")
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/app/belmo.rc APPEND PROPERTY OBJECT_DEPENDS
+             ${CMAKE_SOURCE_DIR}/app/belmo.manifest ${CMAKE_SOURCE_DIR}/resources/belmo.ico
+             ${CMAKE_SOURCE_DIR}/resources/belmo_small.ico)
 add_executable(belmo WIN32 ${BELMO_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/app/belmo.rc)
 target_link_libraries(belmo PRIVATE belmo_core comctl32 comdlg32 winmm shell32 wsock32 gdi32 user32)
 target_link_options(belmo PRIVATE -static -mwindows)
@@ -21,6 +25,40 @@ add_executable(belmo-mask ${CMAKE_SOURCE_DIR}/cli/belmo_mask_main.cpp
                           ${CMAKE_SOURCE_DIR}/document/win32_platform_win.cpp)
 target_link_libraries(belmo-mask PRIVATE belmo_core winmm)
 target_link_options(belmo-mask PRIVATE -static)
+
+# The help file, compiled on this machine from the UTF-8 sources in help/.
+file(GLOB BELMO_HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/*.hh?
+     ${CMAKE_SOURCE_DIR}/help/html/* ${CMAKE_SOURCE_DIR}/help/images/*)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/Belmo_help.chm
+  COMMAND ${CMAKE_SOURCE_DIR}/tools/build_help.sh ${CMAKE_SOURCE_DIR}/help
+          ${CMAKE_BINARY_DIR}/Belmo_help.chm
+  DEPENDS ${BELMO_HELP_SOURCES} ${CMAKE_SOURCE_DIR}/tools/build_help.sh
+  COMMENT "Compiling Belmo_help.chm")
+add_custom_target(belmo_help ALL DEPENDS ${CMAKE_BINARY_DIR}/Belmo_help.chm)
+
+# The read-me of the release archive: code page 932 with CR LF, as a
+# Japanese Windows user's text editor expects.
+configure_file(${CMAKE_SOURCE_DIR}/packaging/README.txt ${CMAKE_BINARY_DIR}/packaging/README.utf8.txt
+               @ONLY)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/packaging/README.txt
+  COMMAND ${CMAKE_SOURCE_DIR}/tools/to_windows_text.sh ${CMAKE_BINARY_DIR}/packaging/README.utf8.txt
+          ${CMAKE_BINARY_DIR}/packaging/README.txt
+  DEPENDS ${CMAKE_BINARY_DIR}/packaging/README.utf8.txt ${CMAKE_SOURCE_DIR}/tools/to_windows_text.sh)
+add_custom_target(belmo_readme ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/README.txt)
+
+# The release archive: cpack in this tree writes Belmo-<version>-win64.zip.
+install(TARGETS belmo belmo-mask RUNTIME DESTINATION .)
+install(FILES ${CMAKE_BINARY_DIR}/Belmo_help.chm ${CMAKE_BINARY_DIR}/packaging/README.txt
+        DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Belmo)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME "Belmo-${PROJECT_VERSION}-win64")
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
 
 # GoogleTest from the sources Debian ships, built with the cross compiler.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)

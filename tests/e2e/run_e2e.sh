@@ -17,6 +17,10 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX="$work/prefix" TMPDIR="$work/tmp"
 export BELMO_E2E_WORK="Z:$(echo "$work/sandboxes" | tr / '\\')"
+# The unpacked release archive, when the caller has one to check.
+if [ -n "${BELMO_RELEASE_UNPACKED:-}" ]; then
+  export BELMO_RELEASE_DIR="Z:$(realpath "$BELMO_RELEASE_UNPACKED" | tr / '\\')"
+fi
 mkdir -p "$work/sandboxes"
 
 "$(dirname "$0")/wine_prefix.sh" "$WINEPREFIX"
