@@ -1,0 +1,282 @@
+#include "settings/preview_player.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "effects/sine_overwrite.h"
+#include "tests/unit/wave_builder.h"
+
+namespace belmo {
+namespace {
+
+// Records every call as text, so a test reads the device's whole story.
+class ScriptedDevice : public PreviewDevice {
+ public:
+  bool Open(const PcmFormat& format) override {
+    calls.push_back("open");
+    opened = format;
+    return opens;
+  }
+  void Prepare(int header, uint8_t* data, uint32_t length) override {
+    calls.push_back("prepare " + std::to_string(header) + " " + std::to_string(length));
+    buffers[header] = data;
+  }
+  void Write(int header, uint32_t length) override {
+    calls.push_back("write " + std::to_string(header) + " " + std::to_string(length));
+    written.emplace_back(buffers[header], buffers[header] + length);
+  }
+  void Unprepare(int header) override { calls.push_back("unprepare " + std::to_string(header)); }
+  void Reset() override { calls.push_back("reset"); }
+  void Close() override { calls.push_back("close"); }
+
+  // The calls since the last look.
+  std::vector<std::string> Take() {
+    std::vector<std::string> taken;
+    taken.swap(calls);
+    return taken;
+  }
+
+  bool opens = true;
+  PcmFormat opened;
+  std::vector<std::string> calls;
+  std::vector<std::vector<uint8_t>> written;
+  uint8_t* buffers[2] = {};
+};
+
+class ScriptedSource : public PreviewSource {
+ public:
+  int64_t CopySamples(int64_t offset, uint8_t* dest, int64_t length) override {
+    offsets.push_back(offset);
+    const int64_t remaining = static_cast<int64_t>(samples.size()) - offset;
+    if (remaining > 0) std::memcpy(dest, samples.data() + offset, std::min(remaining, length));
+    return remaining;
+  }
+  std::vector<uint8_t> samples;
+  std::vector<int64_t> offsets;
+};
+
+class MemoryFiles : public FileStore {
+ public:
+  bool ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) override {
+    auto found = files.find(path);
+    if (found == files.end()) return false;
+    *bytes = found->second;
+    return true;
+  }
+  bool WriteWhole(const std::string&, const uint8_t*, size_t, bool) override { return false; }
+  bool Remove(const std::string&) override { return false; }
+  bool Exists(const std::string& path) override { return files.count(path) > 0; }
+  std::map<std::string, std::vector<uint8_t>> files;
+};
+
+PcmLayout Layout(int16_t channels, int32_t rate, int16_t bits) {
+  PcmLayout layout;
+  layout.DataTagOffset = 36;
+  layout.Channels = channels;
+  layout.SampleRate = rate;
+  layout.BitsPerSample = bits;
+  return layout;
+}
+
+PreviewValues Values() {
+  PreviewValues v;
+  v.SinHz = 1000;
+  v.SindB = -10;
+  v.VoicePitch = 2;
+  v.VoiceSample = 100;
+  v.FftSize = 4096;
+  return v;
+}
+
+using Calls = std::vector<std::string>;
+
+struct Rig {
+  ScriptedDevice device;
+  ScriptedSource source;
+  MemoryFiles files;
+  PreviewPlayer player{device, source, files};
+};
+
+TEST(PreviewBuffers, HoldHalfASecondInWholePeriodsOrWholeFftFrames) {
+  const PcmFormat stereo16 = TargetFormatOf(Layout(2, 44100, 16));
+  const PcmFormat mono16 = TargetFormatOf(Layout(1, 44100, 16));
+  const PcmFormat mono8 = TargetFormatOf(Layout(1, 44100, 8));
+  EXPECT_EQ(PreviewBufferLength(PreviewKind::Sine, stereo16, 1000, 0), 88000);
+  EXPECT_EQ(SinePeriodBytes(44100, 2, 16, 1000), 176);
+  EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceFft, stereo16, 0, 4096), 163840);
+  EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceSimple, mono8, 0, 0), 22050);
+  EXPECT_EQ(PreviewBufferLength(PreviewKind::File, mono8, 0, 0), 22050);
+  EXPECT_EQ(SinePeriodBytes(44100, 1, 16, 3000), 28) << "trunc(88200 / 3000) = 29, made even";
+  EXPECT_EQ(PreviewBufferLength(PreviewKind::Sine, mono16, 3000, 0), 42000);
+
+  // Lengths the device could not take as they come out of the arithmetic.
+  const PcmFormat odd = TargetFormatOf(Layout(1, 11025, 16));
+  EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceSimple, odd, 0, 0), 11024) << "whole frames";
+  const PcmFormat slow = TargetFormatOf(Layout(1, 8000, 16));
+  EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceFft, slow, 0, 8192), 16384)
+      << "a rate below N still gets one frame, not an empty buffer";
+}
+
+TEST(PreviewPlayer, SineQueuesTwoBuffersRefillsEachReturnAndDrainsAfterAStop) {
+  Rig rig;
+  PressOutcome started = rig.player.Press(PreviewPage::Sine, Values(), Layout(2, 44100, 16));
+  ASSERT_EQ(started.result, PreviewResult::Started);
+  EXPECT_EQ(rig.device.Take(), (Calls{"open", "prepare 0 88000", "prepare 1 88000",
+                                      "write 0 88000", "write 1 88000"}));
+  EXPECT_EQ(rig.device.opened.BlockAlign, 4);
+  EXPECT_EQ(rig.player.BlockCounter(), 1u);
+  // Whole periods of 176 bytes, each starting at phase 0.
+  std::vector<uint8_t> period(176);
+  FillSine(period.data(), 176, -10, 176, 16);
+  const std::vector<uint8_t>& block = rig.device.written[1];
+  for (size_t at = 0; at < block.size(); at += 176) {
+    ASSERT_TRUE(std::equal(period.begin(), period.end(), block.begin() + at)) << at;
+  }
+
+  rig.player.OnBufferDone(0);
+  rig.player.OnBufferDone(1);
+  EXPECT_EQ(rig.device.Take(), (Calls{"write 0 88000", "write 1 88000"}));
+  EXPECT_EQ(rig.player.BlockCounter(), 3u);
+
+  EXPECT_EQ(rig.player.Press(PreviewPage::Sine, Values(), Layout(2, 44100, 16)).result,
+            PreviewResult::StopRequested);
+  EXPECT_EQ(rig.player.State(), PreviewState::Draining);
+  rig.player.OnBufferDone(0);
+  EXPECT_TRUE(rig.device.Take().empty()) << "a stopped preview writes nothing more";
+  rig.player.OnBufferDone(1);
+  EXPECT_EQ(rig.device.Take(), (Calls{"unprepare 0", "unprepare 1", "close"}));
+  EXPECT_EQ(rig.player.State(), PreviewState::Idle);
+  rig.player.OnBufferDone(1);
+  EXPECT_TRUE(rig.device.Take().empty()) << "a late notification is ignored";
+}
+
+TEST(PreviewPlayer, VoicePlaysTheDocumentFromItsStartAndEndsWithIt) {
+  // 8 kHz 8-bit mono: half a second is 4000 bytes; 10000 bytes make two
+  // whole blocks and a short last one.
+  Rig rig;
+  rig.source.samples.assign(10000, 128);
+  ASSERT_EQ(rig.player.Press(PreviewPage::Voice, Values(), Layout(1, 8000, 8)).result,
+            PreviewResult::Started);
+  EXPECT_EQ(rig.player.Kind(), PreviewKind::VoiceSimple);
+  rig.player.OnBufferDone(0);
+  EXPECT_EQ(rig.player.State(), PreviewState::Draining);
+  rig.player.OnBufferDone(1);
+  rig.player.OnBufferDone(0);
+  EXPECT_EQ(rig.source.offsets, (std::vector<int64_t>{0, 4000, 8000}));
+  EXPECT_EQ(rig.device.Take(),
+            (Calls{"open", "prepare 0 4000", "prepare 1 4000", "write 0 4000", "write 1 4000",
+                   "write 0 2000", "unprepare 0", "unprepare 1", "close"}));
+
+  // A document shorter than one buffer plays one short block, never two.
+  rig.source.samples.assign(1500, 128);
+  rig.player.Press(PreviewPage::Voice, Values(), Layout(1, 8000, 8));
+  EXPECT_EQ(rig.player.State(), PreviewState::Draining);
+  rig.player.OnBufferDone(0);
+  EXPECT_EQ(rig.device.Take(), (Calls{"open", "prepare 0 4000", "prepare 1 4000",
+                                      "write 0 1500", "unprepare 0", "unprepare 1", "close"}));
+
+  // No samples at all: nothing to queue, and the device is closed at once.
+  rig.source.samples.clear();
+  rig.player.Press(PreviewPage::Voice, Values(), Layout(1, 8000, 8));
+  EXPECT_EQ(rig.player.State(), PreviewState::Idle);
+  EXPECT_EQ(rig.device.Take().back(), "close");
+
+  PreviewValues fft = Values();
+  fft.UseFft = true;
+  rig.source.samples.assign(400000, 0);
+  rig.player.Press(PreviewPage::Voice, fft, Layout(2, 44100, 16));
+  EXPECT_EQ(rig.player.Kind(), PreviewKind::VoiceFft);
+  EXPECT_EQ(rig.player.BufferLength(), 163840);
+}
+
+TEST(PreviewPlayer, FilePreviewEndsWhenItsSourceRunsOutOnlyInModeOnce) {
+  Rig rig;
+  rig.files.files["noise.wav"] =
+      test::WaveBuilder().Channels(1).SampleRate(8000).Bits(8).SampleBytes(3000).Build();
+  PreviewValues values = Values();
+  values.OverwritePath = "noise.wav";
+  rig.player.Press(PreviewPage::File, values, Layout(1, 8000, 8));
+  EXPECT_EQ(rig.player.State(), PreviewState::Draining) << "3000 bytes end inside block 0";
+  EXPECT_EQ(rig.device.written.size(), 1u);
+  EXPECT_EQ(rig.device.written[0][3000], 0) << "the rest of the last block is cleared";
+  rig.player.OnBufferDone(0);
+  EXPECT_EQ(rig.player.State(), PreviewState::Idle);
+
+  values.OverwriteMode = kOverwriteContinuous;
+  rig.player.Press(PreviewPage::File, values, Layout(1, 8000, 8));
+  rig.player.OnBufferDone(0);
+  EXPECT_EQ(rig.player.State(), PreviewState::Playing);
+  EXPECT_EQ(rig.device.written.size(), 4u);
+}
+
+TEST(PreviewPlayer, AnyOtherPressEndsThePlayingOrDrainingPreviewAtOnce) {
+  Rig rig;
+  const PcmLayout layout = Layout(1, 8000, 16);
+  rig.source.samples.assign(100000, 0);
+  rig.player.Press(PreviewPage::Sine, Values(), layout);
+  rig.device.Take();
+  rig.player.Press(PreviewPage::Voice, Values(), layout);
+  Calls calls = rig.device.Take();
+  ASSERT_GE(calls.size(), 5u);
+  EXPECT_EQ(Calls(calls.begin(), calls.begin() + 5),
+            (Calls{"reset", "unprepare 0", "unprepare 1", "close", "open"}));
+  EXPECT_EQ(rig.player.Kind(), PreviewKind::VoiceSimple);
+
+  // Stopped, still draining: the same button starts anew after a reset.
+  rig.player.Press(PreviewPage::Voice, Values(), layout);
+  rig.device.Take();
+  rig.player.Press(PreviewPage::Voice, Values(), layout);
+  EXPECT_EQ(rig.device.Take().front(), "reset");
+  EXPECT_EQ(rig.player.State(), PreviewState::Playing);
+
+  // The settings window going away.
+  rig.player.StopNow();
+  EXPECT_EQ(rig.device.Take(), (Calls{"reset", "unprepare 0", "unprepare 1", "close"}));
+  rig.player.StopNow();
+  EXPECT_TRUE(rig.device.Take().empty());
+}
+
+TEST(PreviewPlayer, RefusesWhatNoMaskCanUseAndPlaysNothing) {
+  auto press = [](PreviewPage page, const PreviewValues& values) {
+    Rig rig;
+    PressOutcome outcome = rig.player.Press(page, values, Layout(1, 8000, 16));
+    EXPECT_NE(PreviewRefusalText(outcome), nullptr);
+    EXPECT_TRUE(rig.device.calls.empty()) << "a refused preview never opens the device";
+    return outcome.result;
+  };
+  using R = PreviewResult;
+  PreviewValues v = Values();
+  v.SinHz = 0;
+  EXPECT_EQ(press(PreviewPage::Sine, v), R::SineInvalid);
+  v.SinHz = 9000;  // a period under 2 bytes at 8 kHz
+  EXPECT_EQ(press(PreviewPage::Sine, v), R::SineInvalid);
+  v = Values();
+  v.SindB = 0.5;
+  EXPECT_EQ(press(PreviewPage::Sine, v), R::SineInvalid);
+  v.VoicePitch = 0;
+  EXPECT_EQ(press(PreviewPage::Voice, v), R::VoiceInvalid);
+  v = Values();
+  v.VoiceSample = 0;
+  EXPECT_EQ(press(PreviewPage::Voice, v), R::VoiceInvalid);
+  v.UseFft = true;
+  v.FftSize = 0;
+  EXPECT_EQ(press(PreviewPage::Voice, v), R::VoiceInvalid);
+  EXPECT_EQ(press(PreviewPage::File, v), R::NoOverwriteFile);
+  v.OverwritePath = "gone.wav";
+  EXPECT_EQ(press(PreviewPage::File, v), R::SourceRefused);
+
+  Rig rig;
+  rig.device.opens = false;
+  EXPECT_EQ(rig.player.Press(PreviewPage::Sine, Values(), Layout(1, 8000, 16)).result,
+            R::DeviceUnavailable);
+  EXPECT_EQ(rig.device.Take(), (Calls{"open"}));
+  EXPECT_EQ(rig.player.State(), PreviewState::Idle);
+}
+
+}  // namespace
+}  // namespace belmo
