@@ -17,6 +17,8 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES="cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 fp-utils-3.2.2 unzip"
+# clang with its libFuzzer and sanitizer runtimes, for the fuzz targets.
+FUZZ_PACKAGES="clang libclang-rt-14-dev"
 WINE_PACKAGES="wine wine64 fonts-wine fonts-ipafont-gothic xvfb xauth imagemagick pulseaudio nginx"
 
 # Builds both trees: the native one (core, unit tests) and the Windows one
