@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 
 namespace belmo {
@@ -38,18 +40,23 @@ bool PlanShift(int64_t byteLength, double pitchRatio, int16_t bitsPerSample, Shi
   return true;
 }
 
-bool AllocateResampled(const ShiftPlan& plan, std::vector<uint8_t>* resampled) {
+// Room for the open segment of resampled samples. Only that segment is
+// kept, but a segment may run to the limit (no crossings in silence), so
+// room for all L samples is had before anything changes: then no shift can
+// run out of memory half-way. The block is left uninitialised on purpose:
+// the pages past the longest segment are never touched, so a long range
+// (or a ratio below 1, whose L exceeds the block) costs address space, not
+// memory in use.
+using Resampled = std::unique_ptr<uint8_t[]>;
+
+bool AllocateResampled(const ShiftPlan& plan, Resampled* resampled) {
   if (plan.limit < 1) return true;
   // Compared before the cast: on a 32-bit build the byte count of a long
   // block read slowly does not fit a size_t.
   const uint64_t bytes = static_cast<uint64_t>(plan.limit) * static_cast<uint64_t>(plan.width);
-  if (bytes > static_cast<uint64_t>(resampled->max_size())) return false;
-  try {
-    resampled->assign(static_cast<size_t>(bytes), 0);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  return true;
+  if (bytes > static_cast<uint64_t>(std::numeric_limits<std::ptrdiff_t>::max())) return false;
+  resampled->reset(new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]);
+  return *resampled != nullptr;
 }
 
 bool IsNegative(const uint8_t* sample, int64_t width) {
@@ -58,19 +65,19 @@ bool IsNegative(const uint8_t* sample, int64_t width) {
   return width == 2 ? sample[1] >= 0x80 : sample[0] < 0x80;
 }
 
-// Writes count resampled samples from `from` to block sample `to`, never
-// past the last whole sample of the block.
-void CopySamples(uint8_t* block, const ShiftPlan& plan, const uint8_t* resampled, int64_t from,
-                 int64_t to, int64_t count) {
+// Writes the first count samples of the segment to block sample `to`,
+// never past the last whole sample of the block.
+void CopySamples(uint8_t* block, const ShiftPlan& plan, const uint8_t* segment, int64_t to,
+                 int64_t count) {
   if (count <= 0 || to < 0 || to >= plan.blockSamples) return;
   const int64_t fitting = std::min(count, plan.blockSamples - to);
-  std::memcpy(block + to * plan.width, resampled + from * plan.width,
-              static_cast<size_t>(fitting * plan.width));
+  std::memcpy(block + to * plan.width, segment, static_cast<size_t>(fitting * plan.width));
 }
 
-// Writes the segment s .. s+n-1 back at its home position: whole copies
-// while the ratio has whole parts, then the fraction of one more.
-void WriteSegment(uint8_t* block, const ShiftPlan& plan, const uint8_t* resampled,
+// Writes the segment s .. s+n-1 (held from `segment` on) back at its home
+// position: whole copies while the ratio has whole parts, then the
+// fraction of one more.
+void WriteSegment(uint8_t* block, const ShiftPlan& plan, const uint8_t* segment,
                   double pitchRatio, int64_t s, int64_t n) {
   const double home = std::trunc(pitchRatio * static_cast<double>(s));
   if (n <= 0 || !(home < static_cast<double>(plan.blockSamples))) return;
@@ -81,18 +88,29 @@ void WriteSegment(uint8_t* block, const ShiftPlan& plan, const uint8_t* resample
   const int64_t roomFor = (plan.blockSamples - h + n - 1) / n;
   const int64_t copies =
       wholeCopies < static_cast<double>(roomFor) ? static_cast<int64_t>(wholeCopies) : roomFor;
-  for (int64_t k = 0; k < copies; ++k) CopySamples(block, plan, resampled, s, h + k * n, n);
+  for (int64_t k = 0; k < copies; ++k) CopySamples(block, plan, segment, h + k * n, n);
   if (copies < roomFor) {
     const auto part = static_cast<int64_t>(
         std::trunc((pitchRatio - wholeCopies) * static_cast<double>(n)));
-    CopySamples(block, plan, resampled, s, h + copies * n, part);
+    CopySamples(block, plan, segment, h + copies * n, part);
   }
 }
 
+// Resampled sample j is kept at segment[(j - s) x w]: once its segment is
+// written back, nothing before the next segment's first sample is read
+// again.
 void Shift(uint8_t* block, const ShiftPlan& plan, double pitchRatio, double voiceSample,
-           uint8_t* resampled) {
+           uint8_t* segment) {
   const int64_t w = plan.width;
   const int64_t L = plan.limit;
+  // The count is compared with the setting as a real number, so a value
+  // no whole count equals makes the whole block one segment. Counts stay
+  // far below 2^53, where every whole number is a double, so the same test
+  // can be made on integers: a setting no count can equal becomes -1.
+  const int64_t closingCount =
+      voiceSample >= 0 && voiceSample < 9007199254740992.0 && voiceSample == std::trunc(voiceSample)
+          ? static_cast<int64_t>(voiceSample)
+          : -1;
   int64_t i = 0;
   int64_t s = 0;
   int64_t c = 0;
@@ -102,18 +120,22 @@ void Shift(uint8_t* block, const ShiftPlan& plan, double pitchRatio, double voic
     // past it; that read takes the last whole sample instead.
     auto from = static_cast<int64_t>(std::trunc(pitchRatio * static_cast<double>(i)));
     from = std::min(from, plan.blockSamples - 1);
-    std::memcpy(resampled + i * w, block + from * w, static_cast<size_t>(w));
-    if (i > 0 && IsNegative(resampled + (i - 1) * w, w) != IsNegative(resampled + i * w, w)) {
-      ++c;
+    uint8_t* sample = segment + (i - s) * w;
+    // A copy of constant size, so no call is made per sample.
+    if (w == 2) {
+      std::memcpy(sample, block + from * 2, 2);
+    } else {
+      sample[0] = block[from];
     }
+    if (i > 0 && IsNegative(sample - w, w) != IsNegative(sample, w)) ++c;
     ++i;
-    // The count is compared with the setting as a real number, so a value
-    // no whole count equals makes the whole block one segment.
-    if (static_cast<double>(c) == voiceSample || i >= L) {
+    if (c == closingCount || i >= L) {
       c = 0;
-      WriteSegment(block, plan, resampled, pitchRatio, s, i - s - 1);
-      s = i - 1;  // the crossing sample opens the next segment
+      WriteSegment(block, plan, segment, pitchRatio, s, i - s - 1);
       if (i >= L) break;
+      // The crossing sample opens the next segment.
+      std::memmove(segment, sample, static_cast<size_t>(w));
+      s = i - 1;
     }
   }
 }
@@ -125,9 +147,9 @@ bool PitchShiftSimple(uint8_t* block, int64_t byteLength, double pitchRatio,
   ShiftPlan plan;
   if (!PlanShift(byteLength, pitchRatio, bitsPerSample, &plan)) return false;
   if (plan.limit < 1) return true;
-  std::vector<uint8_t> resampled;
+  Resampled resampled;
   if (!AllocateResampled(plan, &resampled)) return false;
-  Shift(block, plan, pitchRatio, voiceSample, resampled.data());
+  Shift(block, plan, pitchRatio, voiceSample, resampled.get());
   return true;
 }
 
@@ -146,7 +168,7 @@ MaskOutcome ApplyVoiceChangeSimple(std::vector<uint8_t>& image, const PcmLayout&
   // memory leaves the image and the previous undo record as they were.
   const int64_t length = span.end - span.start;
   ShiftPlan plan;
-  std::vector<uint8_t> resampled;
+  Resampled resampled;
   if (!PlanShift(length, pitchRatio, layout.BitsPerSample, &plan) ||
       !AllocateResampled(plan, &resampled)) {
     return MaskOutcome::OutOfMemory;
@@ -156,7 +178,7 @@ MaskOutcome ApplyVoiceChangeSimple(std::vector<uint8_t>& image, const PcmLayout&
     return MaskOutcome::OutOfMemory;
   }
   if (plan.limit >= 1) {
-    Shift(image.data() + span.start, plan, pitchRatio, voiceSample, resampled.data());
+    Shift(image.data() + span.start, plan, pitchRatio, voiceSample, resampled.get());
   }
   return MaskOutcome::Applied;
 }

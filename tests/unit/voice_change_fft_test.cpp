@@ -174,6 +174,22 @@ TEST(PitchShiftFft, RatioOneIsNotIdentity) {
   EXPECT_NE(block, original);
 }
 
+// Outputs exactly half-way between two integers round to the even one: a
+// lone 1 becomes halves that round to 0, a lone 2 gives back a 1.
+TEST(PitchShiftFft, HalfWayOutputsRoundToEven) {
+  constexpr int n = 4;
+  const TwiddleTables tables = TablesFor(n);
+  for (int value : {1, 2}) {
+    SCOPED_TRACE(value);
+    Bytes block(4 * n);
+    Put16(block, 0, value);
+    PitchShiftFft(block.data(), static_cast<int64_t>(block.size()), 1, 16, 1.0, n, tables);
+    Bytes expected(4 * n);
+    if (value == 2) Put16(expected, 0, 1);
+    EXPECT_EQ(block, expected);
+  }
+}
+
 TEST(PitchShiftFft, RefusesTablesPreparedForAnotherSize) {
   const TwiddleTables tables = TablesFor(512);
   Bytes block = NoiseBytes(4096, 5);

@@ -82,6 +82,10 @@ INSTANTIATE_TEST_SUITE_P(
         ShiftCase{"OneSegment", Wave8(4), 2, 8, 99.5,
                   {128, 170, 128, 86, 128, 170, 128, 86, 128, 170, 128, 86, 128, 170, 128, 128,
                    170, 128, 86, 128, 170, 128, 86, 128, 170, 128, 86, 128, 170, 128, 86, 106}},
+        // A count the crossings can never equal exactly, not rounded down.
+        ShiftCase{"HalfCountNeverCloses", Wave8(4), 2, 8, 2.5,
+                  {128, 170, 128, 86, 128, 170, 128, 86, 128, 170, 128, 86, 128, 170, 128, 128,
+                   170, 128, 86, 128, 170, 128, 86, 128, 170, 128, 86, 128, 170, 128, 86, 106}},
         ShiftCase{"Identity8", Wave8(3), 1, 8, 2, Wave8(3)},
         ShiftCase{"Identity16", Samples16({0, 1, 2, 3, 4}), 1, 16, 2, Samples16({0, 1, 2, 3, 4})},
         // Stereo is one sequence: samples 0, 1, 3, 4 are left, right, right,

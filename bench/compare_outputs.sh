@@ -1,0 +1,83 @@
+#!/bin/sh
+# Runs two builds of belmo-mask over the same inputs and settings and
+# compares the files they write, byte for byte. A speed-up must leave every
+# output as it was: build the old revision into one tree, the new one into
+# another, and run
+#   bench/compare_outputs.sh OLD/belmo-mask NEW/belmo-mask [BIG.wav]
+# BIG.wav (for instance the benchmark's recording) adds the benchmark's own
+# runs over a long file. Exits non-zero on the first difference.
+set -eu
+old=$1
+new=$2
+big=${3:-}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Short recordings of every sample format: a tone glide with noise, so the
+# voice change meets zero crossings at changing distances.
+sox -n -r 22050 -c 1 -b 16 "$work/m16.wav" synth 12 sine 120-900 synth 12 pinknoise mix vol 0.6
+sox -n -r 11025 -c 2 -b 8 "$work/s8.wav" synth 9 sine 300-80 synth 9 whitenoise mix vol 0.5
+sox -n -r 8000 -c 1 -b 8 "$work/m8.wav" synth 7 square 220 vol 0.4
+sox -n -r 44100 -c 2 -b 16 "$work/s16.wav" synth 15 sine 200-2000 synth 15 brownnoise mix vol 0.7
+# Overwrite sources in other formats than the recordings, so every conversion runs.
+sox -n -r 16000 -c 1 -b 8 "$work/src_m8.wav" synth 1.3 sine 700
+sox -n -r 48000 -c 2 -b 16 "$work/src_s16.wav" synth 0.7 sawtooth 90 vol 0.5
+
+cases="
+sine
+sine --hz 440 --db 3 --start 1.234 --end 5.5
+sine --hz 3000 --db -30
+voice --method simple
+voice --method simple --ratio 0.5
+voice --method simple --ratio 1.37 --waves 7
+voice --method simple --ratio 0.73 --waves 1 --start 0.5 --end 6.25
+voice --method simple --ratio 3.3 --waves 200
+voice --method simple --ratio 0.05
+voice --method simple --ratio 2 --waves 1000000
+voice --method fft --ratio 2 --fft-size 4096
+voice --method fft --ratio 0.5 --fft-size 512
+voice --method fft --ratio 1.37 --fft-size 1024 --start 0.3 --end 6.1
+voice --method fft --ratio 0.8 --fft-size 2048
+voice --method fft --ratio 3 --fft-size 8192
+file --source SRC_M8 --mode loop
+file --source SRC_S16 --mode once --start 2 --end 4.5
+file --source SRC_S16 --mode loop --start 0.25
+"
+
+# run_case INPUT COMMAND [OPTIONS...]: both builds, same arguments.
+run_case() {
+  input=$1
+  command=$2
+  shift 2
+  old_status=0
+  new_status=0
+  "$old" "$command" "$input" "$work/old.wav" "$@" >/dev/null 2>&1 || old_status=$?
+  "$new" "$command" "$input" "$work/new.wav" "$@" >/dev/null 2>&1 || new_status=$?
+  if [ "$old_status" != "$new_status" ]; then
+    echo "DIFFERENT exit status ($old_status, $new_status): $(basename "$input") $command $*"
+    exit 1
+  fi
+  if [ "$old_status" = 0 ] && ! cmp -s "$work/old.wav" "$work/new.wav"; then
+    echo "DIFFERENT output: $(basename "$input") $command $*"
+    exit 1
+  fi
+  rm -f "$work/old.wav" "$work/new.wav"
+}
+
+for input in "$work/m16.wav" "$work/s8.wav" "$work/m8.wav" "$work/s16.wav"; do
+  echo "$cases" | sed "s#SRC_M8#$work/src_m8.wav#; s#SRC_S16#$work/src_s16.wav#" |
+    while read -r line; do
+      # shellcheck disable=SC2086  # the options are meant to split
+      [ -z "$line" ] || run_case "$input" $line
+    done
+done
+if [ -n "$big" ]; then
+  sox -n -r 44100 -c 2 -b 16 "$work/src_bench.wav" synth 2.5 sine 300 vol 0.5
+  for line in "sine" "voice --method simple --ratio 2" "voice --method simple --ratio 0.5" \
+              "voice --method fft --ratio 2 --fft-size 4096" \
+              "file --source $work/src_bench.wav --mode loop"; do
+    # shellcheck disable=SC2086  # the options are meant to split
+    run_case "$big" $line
+  done
+fi
+echo "same output from both builds in every case"
