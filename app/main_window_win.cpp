@@ -172,11 +172,5 @@ void EnableMenuCommand(UINT id, bool enabled) {
   EnableMenuItem(MainUi.MenuBar, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
-void SetWindowTextIfChanged(HWND window, const char* text) {
-  char current[512];
-  int length = GetWindowTextA(window, current, sizeof current);
-  if (length >= 0 && lstrcmpA(current, text) == 0) return;
-  SetWindowTextA(window, text);
-}
 
 }  // namespace belmo

@@ -41,7 +41,6 @@ void ApplyMainFont();
 void SetStartupControlStates();
 
 void EnableMenuCommand(UINT id, bool enabled);
-void SetWindowTextIfChanged(HWND window, const char* text);
 
 // The main window procedure.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

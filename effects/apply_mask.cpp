@@ -46,7 +46,8 @@ MaskOutcome RunMask(MaskKind kind, const SampleRange& range, const MaskSettings&
       return ApplyFileOverwrite(document.Image, layout, startSeconds, endSeconds,
                                 settings.OverWriteFilePath, settings.OverWriteType, files, undo);
   }
-  return MaskOutcome::NotAvailable;
+  // A kind outside the three masks runs nothing and has nothing to say.
+  return MaskOutcome::NoDocument;
 }
 
 }  // namespace belmo

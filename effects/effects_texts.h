@@ -24,7 +24,6 @@ inline constexpr char kSourceNoData[] = "上書き用ファイルに音声デー
 inline constexpr char kSourceEmpty[] = "上書き用ファイルの音声データが空のため、上書きできません。";
 inline constexpr char kOutOfMemory[] =
     "メモリが足りないため処理できませんでした。範囲を短くしてやり直してください。";
-inline constexpr char kMaskNotAvailable[] = "この機能はまだ使えません。";
 
 }  // namespace belmo::text
 

@@ -15,7 +15,6 @@ const char* MaskRefusalText(MaskOutcome outcome) {
     case MaskOutcome::SourceNoData: return text::kSourceNoData;
     case MaskOutcome::SourceEmpty: return text::kSourceEmpty;
     case MaskOutcome::OutOfMemory: return text::kOutOfMemory;
-    case MaskOutcome::NotAvailable: return text::kMaskNotAvailable;
     case MaskOutcome::NoDocument:
     case MaskOutcome::Applied: break;
   }

@@ -18,7 +18,6 @@ enum class MaskOutcome {
   SourceNoData,        // no "data" tag with samples after it
   SourceEmpty,         // nothing left after converting it to the document's format
   OutOfMemory,         // a buffer for the range could not be had
-  NotAvailable,        // a mask this build does not have yet
 };
 
 }  // namespace belmo

@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // overflow ASan sees.
   std::vector<uint8_t> first(firstLength, 0xA5);
   uint32_t position = startPosition;
-  MaskOutcome refusal = MaskOutcome::NotAvailable;
+  MaskOutcome refusal = MaskOutcome::NoDocument;
   const int firstResult = OverwriteFromFile(first.data(), target, kSource, mode,
                                             static_cast<int64_t>(first.size()), position, files,
                                             &refusal);

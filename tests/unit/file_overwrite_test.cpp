@@ -210,7 +210,7 @@ TEST(OverwriteFromFile, KeepsPositionBetweenBuffers) {
   Bytes first(6);
   Bytes second(6);
   uint32_t position = 0;
-  MaskOutcome refusal = MaskOutcome::NotAvailable;
+  MaskOutcome refusal = MaskOutcome::NoDocument;
   const PcmFormat target = Target(8, 1, 8000);
   EXPECT_EQ(OverwriteFromFile(first.data(), target, kSource, 1, 6, position, files, &refusal), 0);
   EXPECT_EQ(refusal, MaskOutcome::Applied);
