@@ -17,7 +17,6 @@
 #include "effects/effects_texts.h"
 #include "selection/range_controls_win.h"
 #include "selection/sample_range.h"
-#include "selection/time_text.h"
 
 namespace belmo {
 namespace {
@@ -72,14 +71,7 @@ void RestoreWindowAfterPlayback() {
 // The sliders and boxes follow the range after a seek on stop.
 void SeekTo(uint32_t position) {
   SeekRangeTo(position, Checked(MainUi.SeekRangeRadio), Range);
-  SendMessageA(MainUi.StartTrackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(Range.start));
-  SendMessageA(MainUi.EndTrackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(Range.end));
-  SendMessageA(MainUi.StartTrackbar, TBM_SETRANGEMIN, TRUE, 0);
-  SendMessageA(MainUi.StartTrackbar, TBM_SETRANGEMAX, TRUE, static_cast<LPARAM>(Range.end) - 1);
-  SendMessageA(MainUi.EndTrackbar, TBM_SETRANGEMIN, TRUE, static_cast<LPARAM>(Range.start) + 1);
-  SendMessageA(MainUi.EndTrackbar, TBM_SETRANGEMAX, TRUE, Document.LengthMs);
-  SetWindowTextA(MainUi.StartSecondsBox, TimeText(Range.start).c_str());
-  SetWindowTextA(MainUi.EndSecondsBox, TimeText(Range.end).c_str());
+  ShowRangeInControls();
 }
 
 DWORD WINAPI PlaybackThread(LPVOID) {

@@ -101,6 +101,12 @@ void ResetRangeControls(int32_t lengthMs) {
   Range.end = static_cast<uint32_t>(lengthMs);
 }
 
+void ShowRangeInControls() {
+  SyncRangeControls(nullptr);
+  SetWindowTextA(MainUi.StartSecondsBox, TimeText(Range.start).c_str());
+  SetWindowTextA(MainUi.EndSecondsBox, TimeText(Range.end).c_str());
+}
+
 void EnableRangeControls(bool enabled) {
   for (HWND control : {MainUi.StartTrackbar, MainUi.EndTrackbar, MainUi.StartSecondsBox,
                        MainUi.EndSecondsBox}) {

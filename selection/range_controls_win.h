@@ -11,6 +11,10 @@ void ResetRangeControls(int32_t lengthMs);
 // focusable controls of the main window with this subsystem's handlers.
 void InstallControlHooks();
 
+// Shows the current range in all four controls: slider positions, their
+// ranges bounding each other, and the seconds texts.
+void ShowRangeInControls();
+
 // Enables or disables both sliders and both seconds boxes.
 void EnableRangeControls(bool enabled);
 
