@@ -1,5 +1,6 @@
 #include "document/undo_record.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -20,7 +21,7 @@ bool RecordUndo(const std::vector<uint8_t>& image, int32_t spanStart, int32_t sp
   std::vector<uint8_t> swap;
   try {
     saved.assign(image.begin() + spanStart, image.begin() + spanEnd);
-    swap.resize(saved.size());
+    swap.resize(std::min(saved.size(), kUndoSwapPieceBytes));
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -39,12 +40,18 @@ bool ExchangeUndoBytes(std::vector<uint8_t>& image, UndoRecord& undo) {
   // point past this one.
   if (static_cast<size_t>(undo.SpanEnd) > image.size()) return false;
   const size_t count = static_cast<size_t>(undo.SpanEnd) - static_cast<size_t>(undo.SpanStart);
-  if (undo.SavedBytes.size() != count || undo.SwapBuffer.size() != count) return false;
+  if (undo.SavedBytes.size() != count || undo.SwapBuffer.empty()) return false;
 
   uint8_t* span = image.data() + undo.SpanStart;
-  std::memcpy(undo.SwapBuffer.data(), span, count);
-  std::memcpy(span, undo.SavedBytes.data(), count);
-  std::memcpy(undo.SavedBytes.data(), undo.SwapBuffer.data(), count);
+  uint8_t* saved = undo.SavedBytes.data();
+  uint8_t* scratch = undo.SwapBuffer.data();
+  for (size_t done = 0; done < count;) {
+    const size_t piece = std::min(undo.SwapBuffer.size(), count - done);
+    std::memcpy(scratch, span + done, piece);
+    std::memcpy(span + done, saved + done, piece);
+    std::memcpy(saved + done, scratch, piece);
+    done += piece;
+  }
   return true;
 }
 

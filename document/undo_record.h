@@ -2,14 +2,20 @@
 // image by each Undo, so a second Undo re-applies the edit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace belmo {
 
+constexpr size_t kUndoSwapPieceBytes = size_t{1} << 20;
+
 struct UndoRecord {
   std::vector<uint8_t> SavedBytes;  // the span's other state
-  std::vector<uint8_t> SwapBuffer;  // scratch space for the exchange
+  // Scratch space for the exchange, which goes a piece at a time: at most
+  // kUndoSwapPieceBytes, so an edit of a long recording costs one copy of
+  // its span, not two.
+  std::vector<uint8_t> SwapBuffer;
   int32_t SpanStart = 0;
   int32_t SpanEnd = 0;
   uint8_t UndoToggle = 0;  // 0: the next Undo restores, 1: it re-applies

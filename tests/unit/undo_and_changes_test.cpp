@@ -54,6 +54,24 @@ TEST(UndoRecord, ExchangeSwapsAndSecondExchangeRestores) {
   EXPECT_EQ(undo.SavedBytes, (Bytes{4, 5, 6, 7}));
 }
 
+// A long edit is exchanged through a scratch space of bounded size, piece
+// by piece; the pieces must meet exactly, including a short last one.
+TEST(UndoRecord, LongSpanIsExchangedPieceByPiece) {
+  const size_t size = 3 * kUndoSwapPieceBytes + 1000;
+  const Bytes original = Ramp(size);
+  Bytes image = original;
+  UndoRecord undo;
+  ASSERT_TRUE(RecordUndo(image, 3, static_cast<int32_t>(size - 5), undo));
+  EXPECT_EQ(undo.SwapBuffer.size(), kUndoSwapPieceBytes);
+  for (size_t i = 3; i < size - 5; ++i) image[i] = static_cast<uint8_t>(i * 7 + 1);
+  const Bytes edited = image;
+
+  ASSERT_TRUE(ExchangeUndoBytes(image, undo));
+  EXPECT_TRUE(image == original);
+  ASSERT_TRUE(ExchangeUndoBytes(image, undo));
+  EXPECT_TRUE(image == edited);
+}
+
 TEST(UndoRecord, ExchangeRefusesRecordThatDoesNotFitImage) {
   struct Case {
     const char* name;
@@ -64,7 +82,7 @@ TEST(UndoRecord, ExchangeRefusesRecordThatDoesNotFitImage) {
       {"Empty", 64, [](UndoRecord& u) { u = UndoRecord{}; }},
       {"FromLargerImage", 50, [](UndoRecord&) {}},
       {"SavedSizeWrong", 64, [](UndoRecord& u) { u.SavedBytes.pop_back(); }},
-      {"SwapSizeWrong", 64, [](UndoRecord& u) { u.SwapBuffer.push_back(0); }},
+      {"NoScratchSpace", 64, [](UndoRecord& u) { u.SwapBuffer.clear(); }},
       {"NegativeStart", 64,
        [](UndoRecord& u) {
          u.SpanStart = -20;
