@@ -75,7 +75,10 @@ if [ -n "$big" ]; then
   sox -n -r 44100 -c 2 -b 16 "$work/src_bench.wav" synth 2.5 sine 300 vol 0.5
   for line in "sine" "voice --method simple --ratio 2" "voice --method simple --ratio 0.5" \
               "voice --method fft --ratio 2 --fft-size 4096" \
-              "file --source $work/src_bench.wav --mode loop"; do
+              "voice --method fft --ratio 0.5 --fft-size 512" \
+              "file --source $work/src_bench.wav --mode loop" \
+              "file --source $work/src_bench.wav --mode once" \
+              "sine --hz 37 --start 1.5 --end 599.9"; do
     # shellcheck disable=SC2086  # the options are meant to split
     run_case "$big" $line
   done

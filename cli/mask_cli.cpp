@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "cli/cli_texts.h"
@@ -12,6 +13,7 @@
 #include "effects/apply_mask.h"
 #include "effects/effects_texts.h"
 #include "effects/file_overwrite.h"
+#include "effects/streamed_mask.h"
 #include "effects/sine_overwrite.h"
 #include "effects/voice_change_fft.h"
 #include "effects/voice_change_simple.h"
@@ -132,27 +134,30 @@ std::optional<Failure> ApplyOptions(const Request& request, FileStore& files,
   return std::nullopt;
 }
 
-// Loads IN as the program would, with the length measured the way the
-// sound device measures it.
-std::optional<Failure> LoadInput(const std::string& path, FileStore& files,
-                                 WavDocument* document) {
-  std::vector<uint8_t> bytes;
-  if (!files.ReadWhole(path, &bytes)) {
-    return Failure{kCliRefused, LoadRefusalText(LoadOutcome::Unreadable)};
-  }
+// Checks IN as the program checks a file it loads, with the length
+// measured the way the sound device measures it. The image stays in the
+// view: only what a mask needs of it is ever read.
+struct Input {
+  std::unique_ptr<FileView> view;
+  PcmLayout layout;
+  int32_t lengthMs = 0;
+};
+
+std::optional<Failure> OpenInput(const std::string& path, FileStore& files, Input* input) {
+  input->view = files.OpenView(path);
+  if (!input->view) return Failure{kCliRefused, LoadRefusalText(LoadOutcome::Unreadable)};
+  const uint8_t* bytes = input->view->Data();
+  const size_t size = input->view->Size();
   WaveFields fields;
-  WaveCheck check = InspectWaveImage(bytes.data(), bytes.size(), &fields);
+  WaveCheck check = InspectWaveImage(bytes, size, &fields);
   if (check != WaveCheck::Ok) return Failure{kCliRefused, LoadRefusalText(LoadOutcomeOf(check))};
-  int64_t lengthMs = LengthMsByChunks(bytes.data(), bytes.size(), fields);
+  int64_t lengthMs = LengthMsByChunks(bytes, size, fields);
   if (lengthMs < 1 || lengthMs > std::numeric_limits<int32_t>::max()) {
     return Failure{kCliRefused, LoadRefusalText(LoadOutcome::NoDataTag)};
   }
-  document->Image = std::move(bytes);
-  document->Channels = fields.Channels;
-  document->SampleRate = fields.SampleRate;
-  document->BitsPerSample = fields.BitsPerSample;
-  document->DataTagOffset = fields.DataTagOffset;
-  document->LengthMs = static_cast<int32_t>(lengthMs);
+  input->layout = PcmLayout{fields.DataTagOffset, fields.Channels, fields.SampleRate,
+                            fields.BitsPerSample};
+  input->lengthMs = static_cast<int32_t>(lengthMs);
   return std::nullopt;
 }
 
@@ -188,13 +193,13 @@ int Run(const std::vector<std::string>& args, FileStore& files, std::string* out
         std::string* err) {
   Request request;
   MaskSettings settings;
-  WavDocument document;
+  Input input;
   SampleRange range;
   TwiddleTables tables;
   std::optional<Failure> failure = Parse(args, &request);
   if (!failure) failure = ApplyOptions(request, files, &settings);
-  if (!failure) failure = LoadInput(request.input, files, &document);
-  if (!failure) failure = ReadRange(request, document.LengthMs, &range);
+  if (!failure) failure = OpenInput(request.input, files, &input);
+  if (!failure) failure = ReadRange(request, input.lengthMs, &range);
   if (failure) {
     *err += failure->message + "\n";
     if (failure->exitCode == kCliUsage && failure->message == text::kCliUnknownCommand) {
@@ -202,16 +207,24 @@ int Run(const std::vector<std::string>& args, FileStore& files, std::string* out
     }
     return failure->exitCode;
   }
-  // Nothing can undo a command-line run, so no undo copy is kept.
-  UndoRecord noUndo;
-  noUndo.KeepCopies = false;
-  MaskOutcome outcome = RunMask(request.kind, range, settings, document, noUndo, files, tables);
+  // Nothing can undo a command-line run, so nothing but the result is kept.
+  StreamedMask mask;
+  MaskOutcome outcome = mask.Prepare(request.kind, range, settings, *input.view, input.layout,
+                                     input.lengthMs, files, tables);
   if (outcome != MaskOutcome::Applied) {
     const char* message = MaskRefusalText(outcome);
     *err += std::string(message ? message : text::kOutOfMemory) + "\n";
     return ExitCodeOf(outcome);
   }
-  if (!files.WriteWhole(request.output, document.Image.data(), document.Image.size(), false)) {
+  std::unique_ptr<FileWriter> writer = files.BeginReplace(request.output);
+  const StreamResult result = writer ? mask.Write(*writer) : StreamResult::WriteFailed;
+  // OUT may be IN, and a file still mapped cannot be replaced everywhere.
+  input.view.reset();
+  if (result == StreamResult::OutOfMemory) {
+    *err += std::string(text::kOutOfMemory) + "\n";
+    return kCliRefused;
+  }
+  if (result != StreamResult::Written || !writer->Commit()) {
     *err += std::string(text::kSaveFailed) + " " + request.output + "\n";
     return kCliRefused;
   }

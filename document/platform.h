@@ -5,10 +5,34 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace belmo {
+
+// A whole file to read from, mapped into memory where the system allows it
+// (only the pages looked at are then read), else read into a block.
+class FileView {
+ public:
+  virtual ~FileView() = default;
+  virtual const uint8_t* Data() const = 0;
+  virtual size_t Size() const = 0;
+  // Done with bytes [offset, offset + length): a mapped view lets their
+  // pages go, so a file read once through costs no lasting memory.
+  virtual void Release(size_t /*offset*/, size_t /*length*/) {}
+};
+
+// A new content for a file, written front to back beside it and put in its
+// place only by Commit; dropped without a Commit, the partial file is
+// removed and the target is as it was.
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  virtual bool Append(const uint8_t* bytes, size_t size) = 0;
+  // False when the content could not be completed or put in place.
+  virtual bool Commit() = 0;
+};
 
 class FileStore {
  public:
@@ -21,6 +45,12 @@ class FileStore {
                           bool hidden) = 0;
   virtual bool Remove(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
+  // For files too large to want twice in memory. The plain versions read
+  // the file whole and gather the new content for one WriteWhole; the real
+  // stores map and stream instead. Null when the file cannot be opened
+  // (or, for a writer, created).
+  virtual std::unique_ptr<FileView> OpenView(const std::string& path);
+  virtual std::unique_ptr<FileWriter> BeginReplace(const std::string& path);
 };
 
 // Plain C++ files: for native tools and tests. "hidden" has no meaning there.
@@ -31,7 +61,13 @@ class StdFileStore : public FileStore {
                   bool hidden) override;
   bool Remove(const std::string& path) override;
   bool Exists(const std::string& path) override;
+  std::unique_ptr<FileView> OpenView(const std::string& path) override;
+  std::unique_ptr<FileWriter> BeginReplace(const std::string& path) override;
 };
+
+// The partial file a StdFileStore writer has open ("" when none), for a
+// signal handler that must end the process at once to remove.
+const char* PendingWritePath();
 
 // One command string in, a reply text out, an error code back (0 = success),
 // the shape of the multimedia command-string interface. reply is null for

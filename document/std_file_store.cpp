@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -6,10 +7,15 @@
 #include <system_error>
 #include <utility>
 
-#if defined(__linux__)
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#define BELMO_HAS_MMAP 1
 #endif
 
+#include "document/large_block.h"
 #include "document/platform.h"
 
 namespace belmo {
@@ -19,24 +25,6 @@ namespace {
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
-
-// A recording is read whole into one block, and first touching hundreds of
-// megabytes one 4 KiB page at a time costs more than reading them (each
-// page is a fault). Linux is asked for 2 MiB pages for the block instead;
-// it may say no, and then nothing changes.
-void PreferLargePages(uint8_t* block, size_t size) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr uintptr_t kLargePage = uintptr_t{2} << 20;
-  if (size < 2 * kLargePage) return;
-  const uintptr_t begin = reinterpret_cast<uintptr_t>(block);
-  const uintptr_t first = (begin + kLargePage - 1) & ~(kLargePage - 1);
-  const uintptr_t last = (begin + size) & ~(kLargePage - 1);
-  if (first < last) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#else
-  (void)block;
-  (void)size;
-#endif
-}
 
 }  // namespace
 
@@ -67,23 +55,115 @@ bool StdFileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* byte
   return true;
 }
 
+namespace {
+
+// Kept where a signal handler can read it without allocating.
+char pendingWritePath[4096] = "";
+
+void NotePendingWrite(const std::string& path) {
+  // A path that does not fit is not noted: removing a cut one could hit
+  // another file.
+  const bool fits = path.size() < sizeof pendingWritePath;
+  std::memcpy(pendingWritePath, fits ? path.c_str() : "", fits ? path.size() + 1 : 1);
+}
+
+#if defined(BELMO_HAS_MMAP)
+class MappedView : public FileView {
+ public:
+  MappedView(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  ~MappedView() override { munmap(const_cast<uint8_t*>(data_), size_); }
+  const uint8_t* Data() const override { return data_; }
+  size_t Size() const override { return size_; }
+  // Whole pages inside the bytes only: the ones at the edges may still be
+  // read. Read again later, a page comes back from the file.
+  void Release(size_t offset, size_t length) override {
+    const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(data_) + offset;
+    const uintptr_t first = (begin + page - 1) / page * page;
+    const uintptr_t last = (begin + length) / page * page;
+    if (first < last) madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+  }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+};
+#endif
+
 // The new content is written beside the target and renamed over it only
 // when complete, so a full disk or a crash never leaves a half-written file.
+class PendingFile : public FileWriter {
+ public:
+  PendingFile(std::string path, std::FILE* file)
+      : path_(std::move(path)), pending_(PendingName(path_)), file_(file) {
+    NotePendingWrite(pending_);
+  }
+  ~PendingFile() override {
+    if (file_ != nullptr) std::fclose(file_);
+    if (!committed_) std::remove(pending_.c_str());
+    NotePendingWrite("");
+  }
+  bool Append(const uint8_t* bytes, size_t size) override {
+    failed_ = failed_ || (size > 0 && std::fwrite(bytes, 1, size, file_) != size);
+    return !failed_;
+  }
+  bool Commit() override {
+    // Buffered data only reaches the disk at the close; a full disk shows here.
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (failed_ || !closed) return false;
+    std::error_code error;
+    std::filesystem::rename(pending_, path_, error);
+    committed_ = !error;
+    return committed_;
+  }
+
+  static std::string PendingName(const std::string& path) { return path + ".belmo-new"; }
+
+ private:
+  std::string path_;
+  std::string pending_;
+  std::FILE* file_;
+  bool failed_ = false;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+const char* PendingWritePath() { return pendingWritePath; }
+
 bool StdFileStore::WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                               bool /*hidden*/) {
-  const std::string pending = path + ".belmo-new";
-  std::FILE* file = std::fopen(pending.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = size == 0 || std::fwrite(bytes, 1, size, file) == size;
-  // Buffered data only reaches the disk at the close; a full disk shows here.
-  const bool closed = std::fclose(file) == 0;
-  std::error_code error;
-  if (written && closed) std::filesystem::rename(pending, path, error);
-  if (!written || !closed || error) {
-    std::remove(pending.c_str());
-    return false;
+  std::unique_ptr<FileWriter> writer = BeginReplace(path);
+  return writer && writer->Append(bytes, size) && writer->Commit();
+}
+
+std::unique_ptr<FileWriter> StdFileStore::BeginReplace(const std::string& path) {
+  std::FILE* file = std::fopen(PendingFile::PendingName(path).c_str(), "wb");
+  if (file == nullptr) return nullptr;
+  return std::make_unique<PendingFile>(path, file);
+}
+
+// Mapped, a recording costs no memory of its own and only the pages looked
+// at are read. An empty file cannot be mapped; it is read like any other.
+std::unique_ptr<FileView> StdFileStore::OpenView(const std::string& path) {
+#if defined(BELMO_HAS_MMAP)
+  const int fd = open(path.c_str(), O_RDONLY);
+  if (fd < 0) return nullptr;
+  struct stat status;
+  void* data = MAP_FAILED;
+  size_t size = 0;
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0 &&
+      static_cast<uint64_t>(status.st_size) <= SIZE_MAX) {
+    size = static_cast<size_t>(status.st_size);
+    data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
   }
-  return true;
+  close(fd);
+  if (data != MAP_FAILED) {
+    return std::make_unique<MappedView>(static_cast<const uint8_t*>(data), size);
+  }
+#endif
+  return FileStore::OpenView(path);
 }
 
 bool StdFileStore::Remove(const std::string& path) { return std::remove(path.c_str()) == 0; }

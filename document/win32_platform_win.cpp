@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <memory>
 #include <new>
+#include <string>
+#include <utility>
 
 namespace belmo {
 namespace {
@@ -52,32 +55,108 @@ bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* by
   return ok;
 }
 
+namespace {
+
 // The new content goes to a file beside the target first and replaces it
 // only when it is complete, so a full disk or a crash never leaves a
 // half-written recording (or working copy) behind.
+class PendingFile : public FileWriter {
+ public:
+  PendingFile(std::string path, std::string pending, HANDLE file, bool hidden)
+      : path_(std::move(path)), pending_(std::move(pending)), file_(file), hidden_(hidden),
+        oldAttributes_(GetFileAttributesA(path_.c_str())) {}
+  ~PendingFile() override {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    if (!committed_) DeleteFileA(pending_.c_str());
+  }
+  bool Append(const uint8_t* bytes, size_t size) override {
+    failed_ = failed_ || !WriteAll(file_, bytes, size);
+    return !failed_;
+  }
+  bool Commit() override {
+    bool ok = !failed_ && SetEndOfFile(file_) && FlushFileBuffers(file_);
+    ok = CloseHandle(file_) && ok;
+    file_ = INVALID_HANDLE_VALUE;
+    ok = ok && MoveFileExA(pending_.c_str(), path_.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) return false;
+    committed_ = true;
+    if (hidden_) {
+      SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    } else if (oldAttributes_ != INVALID_FILE_ATTRIBUTES) {
+      // A saved recording keeps the attributes it had.
+      SetFileAttributesA(path_.c_str(), oldAttributes_ & ~FILE_ATTRIBUTE_DIRECTORY);
+    }
+    return true;
+  }
+
+ private:
+  std::string path_;
+  std::string pending_;
+  HANDLE file_;
+  bool hidden_;
+  DWORD oldAttributes_;
+  bool failed_ = false;
+  bool committed_ = false;
+};
+
+std::unique_ptr<FileWriter> BeginPendingFile(const std::string& path, bool hidden) {
+  std::string pending = path + ".belmo-new";
+  if (pending.size() >= MAX_PATH) return nullptr;
+  HANDLE file = CreateFileA(pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<PendingFile>(path, std::move(pending), file, hidden);
+}
+
+// A mapped file cannot be cut short by another program while the view is
+// open, and costs no memory of its own.
+class MappedView : public FileView {
+ public:
+  MappedView(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  ~MappedView() override { UnmapViewOfFile(data_); }
+  const uint8_t* Data() const override { return data_; }
+  size_t Size() const override { return size_; }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+};
+
+}  // namespace
+
 bool Win32FileStore::WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                                 bool hidden) {
-  const std::string pending = path + ".belmo-new";
-  if (pending.size() >= MAX_PATH) return false;
-  DWORD oldAttributes = GetFileAttributesA(path.c_str());
-  HANDLE file = CreateFileA(pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok = WriteAll(file, bytes, size) && SetEndOfFile(file) && FlushFileBuffers(file);
-  ok = CloseHandle(file) && ok;
-  ok = ok && MoveFileExA(pending.c_str(), path.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) {
-    DeleteFileA(pending.c_str());
-    return false;
+  std::unique_ptr<FileWriter> writer = BeginPendingFile(path, hidden);
+  return writer && writer->Append(bytes, size) && writer->Commit();
+}
+
+std::unique_ptr<FileWriter> Win32FileStore::BeginReplace(const std::string& path) {
+  return BeginPendingFile(path, false);
+}
+
+// An empty file cannot be mapped; it is read like any other.
+std::unique_ptr<FileView> Win32FileStore::OpenView(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  LARGE_INTEGER size;
+  const void* data = nullptr;
+  if (GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
+      static_cast<unsigned long long>(size.QuadPart) <= SIZE_MAX / 2) {
+    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (mapping != nullptr) {
+      data = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+      // The view keeps the mapping alive.
+      CloseHandle(mapping);
+    }
   }
-  if (hidden) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
-  } else if (oldAttributes != INVALID_FILE_ATTRIBUTES) {
-    // A saved recording keeps the attributes it had.
-    SetFileAttributesA(path.c_str(), oldAttributes & ~FILE_ATTRIBUTE_DIRECTORY);
+  CloseHandle(file);
+  if (data != nullptr) {
+    return std::make_unique<MappedView>(static_cast<const uint8_t*>(data),
+                                        static_cast<size_t>(size.QuadPart));
   }
-  return true;
+  return FileStore::OpenView(path);
 }
 
 bool Win32FileStore::Remove(const std::string& path) {

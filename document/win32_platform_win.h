@@ -13,6 +13,8 @@ class Win32FileStore : public FileStore {
                   bool hidden) override;
   bool Remove(const std::string& path) override;
   bool Exists(const std::string& path) override;
+  std::unique_ptr<FileView> OpenView(const std::string& path) override;
+  std::unique_ptr<FileWriter> BeginReplace(const std::string& path) override;
 };
 
 class MciSoundDevice : public SoundDevice {

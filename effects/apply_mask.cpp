@@ -13,22 +13,32 @@ bool RangeIsUsable(const SampleRange& range, int32_t lengthMs) {
   return range.start < range.end && range.end <= static_cast<uint32_t>(lengthMs);
 }
 
-MaskOutcome RunMask(MaskKind kind, const SampleRange& range, const MaskSettings& settings,
-                    WavDocument& document, UndoRecord& undo, FileStore& files,
-                    TwiddleTables& tables) {
-  if (!document.IsOpen()) return MaskOutcome::NoDocument;
+MaskOutcome CheckMaskCommand(MaskKind kind, const SampleRange& range,
+                             const MaskSettings& settings, int32_t lengthMs) {
   // Without a file to take samples from there is nothing to say about the
   // range yet; the user's first mistake is the missing file.
   if (kind == MaskKind::FileOverwrite && settings.OverWriteFilePath.empty()) {
     return MaskOutcome::NoOverwriteFile;
   }
-  if (!RangeIsUsable(range, document.LengthMs)) return MaskOutcome::RangeInvalid;
+  if (!RangeIsUsable(range, lengthMs)) return MaskOutcome::RangeInvalid;
+  return MaskOutcome::Applied;
+}
+
+// The millisecond counts are exact in a double; only the division rounds.
+double StartSecondsOf(const SampleRange& range) { return static_cast<double>(range.start) / 1000.0; }
+double EndSecondsOf(const SampleRange& range) { return static_cast<double>(range.end) / 1000.0; }
+
+MaskOutcome RunMask(MaskKind kind, const SampleRange& range, const MaskSettings& settings,
+                    WavDocument& document, UndoRecord& undo, FileStore& files,
+                    TwiddleTables& tables) {
+  if (!document.IsOpen()) return MaskOutcome::NoDocument;
+  const MaskOutcome checked = CheckMaskCommand(kind, range, settings, document.LengthMs);
+  if (checked != MaskOutcome::Applied) return checked;
 
   const PcmLayout layout{document.DataTagOffset, document.Channels, document.SampleRate,
                          document.BitsPerSample};
-  // The millisecond counts are exact in a double; only the division rounds.
-  const double startSeconds = static_cast<double>(range.start) / 1000.0;
-  const double endSeconds = static_cast<double>(range.end) / 1000.0;
+  const double startSeconds = StartSecondsOf(range);
+  const double endSeconds = EndSecondsOf(range);
 
   switch (kind) {
     case MaskKind::Sine:

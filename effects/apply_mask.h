@@ -19,6 +19,16 @@ enum class MaskKind { Sine = 0, VoiceChange = 1, FileOverwrite = 2 };
 // True when 0 <= start < end <= length.
 bool RangeIsUsable(const SampleRange& range, int32_t lengthMs);
 
+// The checks every mask command makes before its own, in their order: a
+// file overwrite without a file (NoOverwriteFile), then a range that is not
+// usable (RangeInvalid). Applied when the mask's own checks come next.
+MaskOutcome CheckMaskCommand(MaskKind kind, const SampleRange& range,
+                             const MaskSettings& settings, int32_t lengthMs);
+
+// The range in seconds, as every mask reads it.
+double StartSecondsOf(const SampleRange& range);
+double EndSecondsOf(const SampleRange& range);
+
 // files reads the overwrite source; tables are the caller's own FFT tables.
 MaskOutcome RunMask(MaskKind kind, const SampleRange& range, const MaskSettings& settings,
                     WavDocument& document, UndoRecord& undo, FileStore& files,

@@ -247,19 +247,25 @@ int OverwriteFromFile(uint8_t* dest, const PcmFormat& target, const std::string&
   return CopyOverwriteData(converted, mode, dest, length, position);
 }
 
+MaskOutcome PlanFileOverwrite(size_t imageSize, const PcmLayout& layout, double startSeconds,
+                              double endSeconds, const std::string& path, FileStore& files,
+                              std::vector<uint8_t>* converted, ByteSpan* span) {
+  const MaskOutcome loaded = LoadOverwriteSource(path, TargetFormatOf(layout), files, converted);
+  if (loaded != MaskOutcome::Applied) return loaded;
+  if (!MaskSpanOf(startSeconds, endSeconds, layout, imageSize, span)) {
+    return MaskOutcome::RangeInvalid;
+  }
+  return MaskOutcome::Applied;
+}
+
 MaskOutcome ApplyFileOverwrite(std::vector<uint8_t>& image, const PcmLayout& layout,
                                double startSeconds, double endSeconds, const std::string& path,
                                uint8_t overwriteType, FileStore& files, UndoRecord& undo) {
-  const PcmFormat target = TargetFormatOf(layout);
   std::vector<uint8_t> converted;
-  const MaskOutcome loaded = LoadOverwriteSource(path, target, files, &converted);
-  if (loaded != MaskOutcome::Applied) return loaded;
-
-  ByteSpan span = RangeToByteSpan(startSeconds, endSeconds, layout);
-  // The undo record holds 32-bit offsets; an image never grows beyond them.
-  const size_t reachable =
-      std::min<size_t>(image.size(), static_cast<size_t>(std::numeric_limits<int32_t>::max()));
-  if (!FitSpanToImage(span, layout, reachable)) return MaskOutcome::RangeInvalid;
+  ByteSpan span;
+  const MaskOutcome checked = PlanFileOverwrite(image.size(), layout, startSeconds, endSeconds,
+                                                path, files, &converted, &span);
+  if (checked != MaskOutcome::Applied) return checked;
   if (!RecordUndo(image, static_cast<int32_t>(span.start), static_cast<int32_t>(span.end),
                   undo)) {
     return MaskOutcome::OutOfMemory;

@@ -50,6 +50,13 @@ int OverwriteFromFile(uint8_t* dest, const PcmFormat& target, const std::string&
                       uint8_t mode, int64_t length, uint32_t& position, FileStore& files,
                       MaskOutcome* refusal);
 
+// The file overwrite's checks: the source read and converted (its refusals
+// first), then a range with nothing inside an image of imageSize bytes
+// (RangeInvalid). Applied gives the converted data and the span.
+MaskOutcome PlanFileOverwrite(size_t imageSize, const PcmLayout& layout, double startSeconds,
+                              double endSeconds, const std::string& path, FileStore& files,
+                              std::vector<uint8_t>* converted, ByteSpan* span);
+
 // The range entry: the source is read and converted before anything
 // changes, so a refused file leaves the image and the undo record as they
 // were.

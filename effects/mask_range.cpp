@@ -1,7 +1,9 @@
 #include "effects/mask_range.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "numtext/number_text.h"
 
@@ -39,6 +41,14 @@ bool FitSpanToImage(ByteSpan& span, const PcmLayout& layout, size_t imageSize) {
   if (span.start >= end) return false;
   span.end = end;
   return true;
+}
+
+bool MaskSpanOf(double startSeconds, double endSeconds, const PcmLayout& layout,
+                size_t imageSize, ByteSpan* span) {
+  *span = RangeToByteSpan(startSeconds, endSeconds, layout);
+  const size_t reachable =
+      std::min<size_t>(imageSize, static_cast<size_t>(std::numeric_limits<int32_t>::max()));
+  return FitSpanToImage(*span, layout, reachable);
 }
 
 }  // namespace belmo

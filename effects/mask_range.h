@@ -33,4 +33,10 @@ ByteSpan RangeToByteSpan(double startSeconds, double endSeconds, const PcmLayout
 // the span is left (or the span is reversed), and then no mask may run.
 bool FitSpanToImage(ByteSpan& span, const PcmLayout& layout, size_t imageSize);
 
+// The span a mask may change: the range's span fitted to the image, within
+// the first 2^31 - 1 bytes (the undo record holds 32-bit offsets; an image
+// never grows beyond them). False when nothing of it is left.
+bool MaskSpanOf(double startSeconds, double endSeconds, const PcmLayout& layout,
+                size_t imageSize, ByteSpan* span);
+
 }  // namespace belmo

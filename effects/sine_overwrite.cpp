@@ -70,23 +70,29 @@ void FillSine(uint8_t* block, int32_t periodBytes, double levelDb, int64_t lengt
   }
 }
 
+MaskOutcome PlanSineOverwrite(size_t imageSize, const PcmLayout& layout, double startSeconds,
+                              double endSeconds, double sinHz, SinePlan* plan) {
+  plan->period = SinePeriodBytes(layout.SampleRate, layout.Channels, layout.BitsPerSample, sinHz);
+  if (plan->period < 2) return MaskOutcome::FrequencyTooHigh;
+  if (!MaskSpanOf(startSeconds, endSeconds, layout, imageSize, &plan->span)) {
+    return MaskOutcome::RangeInvalid;
+  }
+  return MaskOutcome::Applied;
+}
+
 MaskOutcome ApplySineOverwrite(std::vector<uint8_t>& image, const PcmLayout& layout,
                                double startSeconds, double endSeconds, double sindB, double sinHz,
                                UndoRecord& undo) {
-  const int32_t period =
-      SinePeriodBytes(layout.SampleRate, layout.Channels, layout.BitsPerSample, sinHz);
-  if (period < 2) return MaskOutcome::FrequencyTooHigh;
-
-  ByteSpan span = RangeToByteSpan(startSeconds, endSeconds, layout);
-  // The undo record holds 32-bit offsets; an image never grows beyond them.
-  const size_t reachable =
-      std::min<size_t>(image.size(), static_cast<size_t>(std::numeric_limits<int32_t>::max()));
-  if (!FitSpanToImage(span, layout, reachable)) return MaskOutcome::RangeInvalid;
-
+  SinePlan plan;
+  const MaskOutcome checked =
+      PlanSineOverwrite(image.size(), layout, startSeconds, endSeconds, sinHz, &plan);
+  if (checked != MaskOutcome::Applied) return checked;
+  const ByteSpan span = plan.span;
   if (!RecordUndo(image, static_cast<int32_t>(span.start), static_cast<int32_t>(span.end), undo)) {
     return MaskOutcome::OutOfMemory;
   }
-  FillSine(image.data() + span.start, period, sindB, span.end - span.start, layout.BitsPerSample);
+  FillSine(image.data() + span.start, plan.period, sindB, span.end - span.start,
+           layout.BitsPerSample);
   return MaskOutcome::Applied;
 }
 

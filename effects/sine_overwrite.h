@@ -25,6 +25,16 @@ int32_t SinePeriodBytes(int32_t sampleRate, int16_t channels, int16_t bitsPerSam
 void FillSine(uint8_t* block, int32_t periodBytes, double levelDb, int64_t length,
               int16_t bitsPerSample);
 
+// The sine mask's checks, in its order: a frequency whose period is under
+// 2 bytes (FrequencyTooHigh), then a range with no whole frame inside an
+// image of imageSize bytes (RangeInvalid). Applied gives what it would write.
+struct SinePlan {
+  ByteSpan span;
+  int32_t period = 0;
+};
+MaskOutcome PlanSineOverwrite(size_t imageSize, const PcmLayout& layout, double startSeconds,
+                              double endSeconds, double sinHz, SinePlan* plan);
+
 // Masks the range [startSeconds, endSeconds) of the image with the tone,
 // after recording the undo copy. Refuses a frequency whose period is under
 // 2 bytes and a range with no whole frame inside the image; then nothing

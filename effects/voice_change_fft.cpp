@@ -170,32 +170,53 @@ bool PitchShiftFft(uint8_t* block, int64_t byteLength, int16_t channels, int16_t
   return true;
 }
 
+int64_t FftFrameBytes(int16_t bitsPerSample, int n) {
+  return LayoutOf(2, bitsPerSample, n).frameBytes;
+}
+
+MaskOutcome PlanVoiceChangeFft(size_t imageSize, const PcmLayout& layout, double startSeconds,
+                               double endSeconds, double pitchRatio, unsigned fftSizeIndex,
+                               ByteSpan* span, int* n) {
+  // A ratio not above 0 would only silence the range; NaN is caught too.
+  if (!(pitchRatio > 0)) return MaskOutcome::PitchRatioInvalid;
+  *n = FftSizeOfIndex(fftSizeIndex);
+  if (*n == 0) return MaskOutcome::FftSizeInvalid;
+  if (!MaskSpanOf(startSeconds, endSeconds, layout, imageSize, span)) {
+    return MaskOutcome::RangeInvalid;
+  }
+  return MaskOutcome::Applied;
+}
+
+bool MakeRoomInTables(TwiddleTables& tables, int n) {
+  try {
+    for (std::vector<double>* table :
+         {&tables.ForwardCos, &tables.ForwardSin, &tables.InverseCos, &tables.InverseSin}) {
+      if (table->size() < static_cast<size_t>(n)) table->resize(static_cast<size_t>(n));
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
 MaskOutcome ApplyVoiceChangeFft(std::vector<uint8_t>& image, const PcmLayout& layout,
                                 double startSeconds, double endSeconds, double pitchRatio,
                                 unsigned fftSizeIndex, TwiddleTables& tables, UndoRecord& undo) {
-  // A ratio not above 0 would only silence the range; NaN is caught too.
-  if (!(pitchRatio > 0)) return MaskOutcome::PitchRatioInvalid;
-  const int n = FftSizeOfIndex(fftSizeIndex);
-  if (n == 0) return MaskOutcome::FftSizeInvalid;
-
-  ByteSpan span = RangeToByteSpan(startSeconds, endSeconds, layout);
-  // The undo record holds 32-bit offsets; an image never grows beyond them.
-  const size_t reachable =
-      std::min<size_t>(image.size(), static_cast<size_t>(std::numeric_limits<int32_t>::max()));
-  if (!FitSpanToImage(span, layout, reachable)) return MaskOutcome::RangeInvalid;
+  ByteSpan span;
+  int n = 0;
+  const MaskOutcome checked = PlanVoiceChangeFft(image.size(), layout, startSeconds, endSeconds,
+                                                 pitchRatio, fftSizeIndex, &span, &n);
+  if (checked != MaskOutcome::Applied) return checked;
 
   // Everything that can fail for want of memory comes before the undo copy,
   // and the undo copy before the first byte is changed.
   std::optional<FftWork> work;
   try {
     work.emplace(n);
-    for (std::vector<double>* table :
-         {&tables.ForwardCos, &tables.ForwardSin, &tables.InverseCos, &tables.InverseSin}) {
-      if (table->size() < static_cast<size_t>(n)) table->resize(static_cast<size_t>(n));
-    }
   } catch (const std::bad_alloc&) {
     return MaskOutcome::OutOfMemory;
   }
+  if (!MakeRoomInTables(tables, n)) return MaskOutcome::OutOfMemory;
   if (!RecordUndo(image, static_cast<int32_t>(span.start), static_cast<int32_t>(span.end), undo)) {
     return MaskOutcome::OutOfMemory;
   }

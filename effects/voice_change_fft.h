@@ -26,6 +26,20 @@ int FftSizeOfIndex(unsigned fftSizeIndex);
 bool PitchShiftFft(uint8_t* block, int64_t byteLength, int16_t channels, int16_t bitsPerSample,
                    double pitchRatio, int n, const TwiddleTables& tables);
 
+// Bytes of one frame: 2N samples.
+int64_t FftFrameBytes(int16_t bitsPerSample, int n);
+
+// The FFT method's checks before memory is sought: a pitch ratio not above
+// 0 (PitchRatioInvalid), an index outside 0..4 (FftSizeInvalid), then a
+// range with nothing inside an image of imageSize bytes (RangeInvalid).
+// Applied gives the span it would rewrite and N.
+MaskOutcome PlanVoiceChangeFft(size_t imageSize, const PcmLayout& layout, double startSeconds,
+                               double endSeconds, double pitchRatio, unsigned fftSizeIndex,
+                               ByteSpan* span, int* n);
+
+// Grows the tables to hold N values each; false when memory runs short.
+bool MakeRoomInTables(TwiddleTables& tables, int n);
+
 // The range entry: range rule, undo copy, tables prepared for N, frames
 // shifted. Refuses a pitch ratio not above 0, an index outside 0..4, a range
 // with nothing inside the image, and a range whose buffers cannot be had;

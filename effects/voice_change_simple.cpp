@@ -153,16 +153,22 @@ bool PitchShiftSimple(uint8_t* block, int64_t byteLength, double pitchRatio,
   return true;
 }
 
+MaskOutcome PlanVoiceChangeSimple(size_t imageSize, const PcmLayout& layout, double startSeconds,
+                                  double endSeconds, double pitchRatio, ByteSpan* span) {
+  if (!(pitchRatio > 0)) return MaskOutcome::PitchRatioInvalid;
+  if (!MaskSpanOf(startSeconds, endSeconds, layout, imageSize, span)) {
+    return MaskOutcome::RangeInvalid;
+  }
+  return MaskOutcome::Applied;
+}
+
 MaskOutcome ApplyVoiceChangeSimple(std::vector<uint8_t>& image, const PcmLayout& layout,
                                    double startSeconds, double endSeconds, double pitchRatio,
                                    double voiceSample, UndoRecord& undo) {
-  if (!(pitchRatio > 0)) return MaskOutcome::PitchRatioInvalid;
-
-  ByteSpan span = RangeToByteSpan(startSeconds, endSeconds, layout);
-  // The undo record holds 32-bit offsets; an image never grows beyond them.
-  const size_t reachable =
-      std::min<size_t>(image.size(), static_cast<size_t>(std::numeric_limits<int32_t>::max()));
-  if (!FitSpanToImage(span, layout, reachable)) return MaskOutcome::RangeInvalid;
+  ByteSpan span;
+  const MaskOutcome checked =
+      PlanVoiceChangeSimple(image.size(), layout, startSeconds, endSeconds, pitchRatio, &span);
+  if (checked != MaskOutcome::Applied) return checked;
 
   // Both blocks are had before the first byte changes, so running short of
   // memory leaves the image and the previous undo record as they were.

@@ -20,6 +20,12 @@ namespace belmo {
 bool PitchShiftSimple(uint8_t* block, int64_t byteLength, double pitchRatio,
                       int16_t bitsPerSample, double voiceSample);
 
+// The simple method's checks before memory is sought: a pitch ratio not
+// above 0 (PitchRatioInvalid), then a range with nothing inside an image of
+// imageSize bytes (RangeInvalid). Applied gives the span it would rewrite.
+MaskOutcome PlanVoiceChangeSimple(size_t imageSize, const PcmLayout& layout, double startSeconds,
+                                  double endSeconds, double pitchRatio, ByteSpan* span);
+
 // The range entry. Refuses a pitch ratio not above 0, a range with nothing
 // inside the image and a range whose buffers cannot be had; then nothing
 // changes.

@@ -1,0 +1,52 @@
+#include <utility>
+
+#include "document/platform.h"
+
+namespace belmo {
+namespace {
+
+class BlockView : public FileView {
+ public:
+  explicit BlockView(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  const uint8_t* Data() const override { return bytes_.data(); }
+  size_t Size() const override { return bytes_.size(); }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+class GatheringWriter : public FileWriter {
+ public:
+  GatheringWriter(FileStore& files, std::string path) : files_(files), path_(std::move(path)) {}
+  bool Append(const uint8_t* bytes, size_t size) override {
+    try {
+      content_.insert(content_.end(), bytes, bytes + size);
+    } catch (...) {
+      failed_ = true;
+    }
+    return !failed_;
+  }
+  bool Commit() override {
+    return !failed_ && files_.WriteWhole(path_, content_.data(), content_.size(), false);
+  }
+
+ private:
+  FileStore& files_;
+  std::string path_;
+  std::vector<uint8_t> content_;
+  bool failed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<FileView> FileStore::OpenView(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (!ReadWhole(path, &bytes)) return nullptr;
+  return std::make_unique<BlockView>(std::move(bytes));
+}
+
+std::unique_ptr<FileWriter> FileStore::BeginReplace(const std::string& path) {
+  return std::make_unique<GatheringWriter>(*this, path);
+}
+
+}  // namespace belmo

@@ -1,0 +1,66 @@
+// A mask for a recording that is read through a view and written front to
+// back instead of being held in memory: the command-line tool's way. An
+// hour then costs a few megabytes of the process's own rather than its
+// size, the tone and the overwrite never read the samples they replace, and
+// every byte written is the one RunMask would leave in the image.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "document/platform.h"
+#include "effects/apply_mask.h"
+#include "effects/fft.h"
+#include "effects/mask_outcome.h"
+#include "effects/mask_range.h"
+#include "selection/sample_range.h"
+#include "settings/mask_settings.h"
+
+namespace belmo {
+
+enum class StreamResult { Written, OutOfMemory, WriteFailed };
+
+// Large enough that each write is cheap, small enough to stay in the cache.
+constexpr size_t kStreamPieceBytes = size_t{1} << 20;
+
+class StreamedMask {
+ public:
+  // pieceBytes is how much is produced per write (tests pass small ones).
+  explicit StreamedMask(size_t pieceBytes = kStreamPieceBytes) : pieceBytes_(pieceBytes) {}
+
+  // RunMask's checks, in its order, for the image in input (a whole WAVE
+  // image checked as a load checks it). Applied when Write may follow.
+  MaskOutcome Prepare(MaskKind kind, const SampleRange& range, const MaskSettings& settings,
+                      FileView& input, const PcmLayout& layout, int32_t lengthMs,
+                      FileStore& files, TwiddleTables& tables);
+
+  // Writes the whole masked image to out. Only after Prepare gave Applied,
+  // and while its input view and tables live.
+  StreamResult Write(FileWriter& out);
+
+ private:
+  StreamResult WriteTone(FileWriter& out);
+  StreamResult WriteSource(FileWriter& out);
+  StreamResult WriteFftShift(FileWriter& out);
+  StreamResult WriteSimpleShift(FileWriter& out);
+  // Copies input bytes [offset, offset + length) to dest and lets the
+  // view forget them.
+  void TakeInput(uint8_t* dest, int64_t offset, int64_t length);
+  // Appends input bytes [offset, offset + length) unchanged.
+  bool CopyInput(FileWriter& out, int64_t offset, int64_t length);
+
+  size_t pieceBytes_;
+  MaskKind kind_ = MaskKind::Sine;
+  MaskSettings settings_;
+  FileView* input_ = nullptr;
+  int64_t released_ = 0;          // input before this offset has been let go
+  PcmLayout layout_;
+  TwiddleTables* tables_ = nullptr;
+  ByteSpan span_;
+  int32_t period_ = 0;            // the tone's
+  int fftSize_ = 0;               // N of the FFT method
+  std::vector<uint8_t> source_;   // the overwrite file, converted
+};
+
+}  // namespace belmo
