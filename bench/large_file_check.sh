@@ -4,13 +4,17 @@
 # checks each result: same size, same header, the samples really changed,
 # and where the result is known exactly (the tone, the overwrite source) the
 # bytes at offsets spread over the hour. Prints the time and peak memory of
-# each run. It takes a few minutes and wants about 2 GB of disk and 1.5 GB
-# of memory, so ./test.sh does not run it.
+# each run. It takes a few minutes and wants about 1.5 GB of memory and
+# 2.5 GB of disk, so ./test.sh does not run it.
 #
 #   bench/large_file_check.sh [--wine]
 #
-# --wine also runs the Windows build (build/win64/belmo-mask.exe) under Wine
-# for the sine mask; its output must equal the native one byte for byte.
+# --wine (about 10 more minutes, 7 GB of disk, 2 GB of memory) then works
+# the Windows build under Wine: belmo-mask.exe must write the native sine
+# result byte for byte, and belmo.exe itself opens the recording, runs each
+# mask over the hour from its window, undoes and redoes it and saves it;
+# every working copy and saved file must equal belmo-mask's output for the
+# same settings, and the recording must come out untouched.
 # BELMO_LARGE_SECONDS=60 tries the script itself on a short recording.
 set -eu
 cd "$(dirname "$0")/.."
@@ -25,9 +29,16 @@ cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/bench --target belmo-mask -j "$(nproc)" >/dev/null
 mask="$root/build/bench/belmo-mask"
 
+need_kb=2500000
+if [ "$wine_too" = --wine ]; then
+  need_kb=7000000
+  ensure_packages $BUILD_PACKAGES $WINE_PACKAGES
+  build_all >/dev/null
+fi
 free_kb=$(df -Pk build/bench | awk 'NR == 2 { print $4 }')
-if [ "$free_kb" -lt 2500000 ]; then
-  echo "large_file_check: needs 2.5 GB free beside build/bench, has $((free_kb / 1000)) MB" >&2
+if [ "$free_kb" -lt "$need_kb" ]; then
+  echo "large_file_check: needs $((need_kb / 1000000)) GB free beside build/bench," \
+    "has $((free_kb / 1000)) MB" >&2
   exit 1
 fi
 work=$(mktemp -d "$root/build/bench/large.XXXXXX")
@@ -122,15 +133,31 @@ echo
 echo "| Mask over the whole recording         | Time (s) | Peak MB | x file | Check |"
 echo "|---------------------------------------|---------:|--------:|-------:|-------|"
 status=0
-run() {  # label, check kind, belmo-mask arguments after IN OUT
+# settings NAME VALUE...: the eight values, in the order settings.ini keeps
+# them, for belmo-mask (NAME.ini) and for the program under Wine
+# (NAME-win.ini); the two differ only in how the overwrite source is named.
+settings() {
+  name=$1
+  shift
+  write_settings "$work/source.wav" "$@" >"$name.ini"
+  write_settings "$(windows_path "$work/source.wav")" "$@" >"$name-win.ini"
+}
+write_settings() {  # source path, then the values but the path
+  printf '[Settings]\r\nSinHz=%s\r\nSindB=%s\r\nPitchUpType=%s\r\nVoicePitch=%s\r\n' \
+    "$2" "$3" "$4" "$5"
+  printf 'VoiceSample=%s\r\nFFTSample=%s\r\nOverWriteFilePath=%s\r\nOverWriteType=%s\r\n' \
+    "$6" "$7" "$1" "$8"
+}
+windows_path() { echo "Z:$1" | tr / '\\'; }
+run() {  # label, check kind, belmo-mask command, job name: writes NAME.wav
   label=$1
   kind=$2
-  shift 2
-  rm -f out.wav
+  name=$4
   # The last output's dirty pages go to disk now rather than during the run.
   sync
-  if /usr/bin/time -f "%e %M" -o time.txt "$mask" "$@" >/dev/null 2>mask.err; then
-    result=$(python3 check.py "$kind" in.wav out.wav source.wav) || true
+  if /usr/bin/time -f "%e %M" -o time.txt "$mask" "$3" in.wav "$name.wav" \
+      --settings "$name.ini" >/dev/null 2>mask.err; then
+    result=$(python3 check.py "$kind" in.wav "$name.wav" source.wav) || true
   else
     result="FAILED: $(tail -n 1 mask.err)"
   fi
@@ -138,31 +165,58 @@ run() {  # label, check kind, belmo-mask arguments after IN OUT
   tail -n 1 time.txt | awk -v label="$label" -v result="$result" -v f="$(stat -c %s in.wav)" '{
     printf "| %-37s | %8.1f | %7.0f | %6.2f | %s |\n", label, $1, $2 * 1024 / 1e6,
            $2 * 1024 / f, result }'
+  # Without --wine nothing compares against the output later.
+  [ "$wine_too" = --wine ] || rm -f "$name.wav"
 }
-run "sine (1000 Hz, -10 dB)" sine sine in.wav out.wav
-cp out.wav sine-native.wav
-run "voice simple, ratio 2" simple voice in.wav out.wav --method simple --ratio 2
-run "voice simple, ratio 0.5" simple voice in.wav out.wav --method simple --ratio 0.5
-run "voice fft N=4096, ratio 2" fft voice in.wav out.wav --method fft --ratio 2 --fft-size 4096
-run "file loop (2.5 s source)" loop file in.wav out.wav --source source.wav --mode loop
-run "file once (2.5 s source)" once file in.wav out.wav --source source.wav --mode once
+#        name     Hz   dB  type ratio waves fft mode
+settings sine     1000 -10 0    2     100   3   0
+settings simple2  1000 -10 0    2     100   3   0
+settings simple05 1000 -10 0    0.5   100   3   0
+settings fft      1000 -10 1    2     100   3   0
+settings loop     1000 -10 0    2     100   3   1
+settings once     1000 -10 0    2     100   3   0
+run "sine (1000 Hz, -10 dB)" sine sine sine
+run "voice simple, ratio 2" simple voice simple2
+run "voice simple, ratio 0.5" simple voice simple05
+run "voice fft N=4096, ratio 2" fft voice fft
+run "file loop (2.5 s source)" loop file loop
+run "file once (2.5 s source)" once file once
 
 if [ "$wine_too" = --wine ]; then
   exe="$root/build/win64/belmo-mask.exe"
-  prefix="$root/build/win64/e2e-large/prefix"
-  export LANG=ja_JP.UTF-8 WINEDEBUG=-all WINEPREFIX="$prefix"
-  mkdir -p "$work/tmp"
-  TMPDIR="$work/tmp" "$root/tests/e2e/wine_prefix.sh" "$prefix"
-  rm -f out.wav
-  sync
-  windows_path() { echo "Z:$1" | tr / '\\'; }
-  /usr/bin/time -f "%e %M" -o time.txt wine "$exe" sine "$(windows_path "$work/in.wav")" \
-    "$(windows_path "$work/out.wav")" >/dev/null 2>&1 || true
-  if cmp -s out.wav sine-native.wav; then result="ok, same bytes as native"; else
+  e2e_work="$root/build/win64/e2e-large"
+  before=$(md5sum <in.wav)
+  (
+    export LANG=ja_JP.UTF-8 WINEDEBUG=-all WINEPREFIX="$e2e_work/prefix"
+    mkdir -p "$e2e_work/tmp"
+    TMPDIR="$e2e_work/tmp" "$root/tests/e2e/wine_prefix.sh" "$WINEPREFIX"
+    sync
+    /usr/bin/time -f "%e %M" -o time.txt wine "$exe" sine "$(windows_path "$work/in.wav")" \
+      "$(windows_path "$work/out.wav")" >/dev/null 2>&1 || true
+    wineserver -w
+  )
+  if cmp -s out.wav sine.wav; then result="ok, same bytes as native"; else
     result="FAILED: differs from the native output"; status=1; fi
+  rm -f out.wav
   tail -n 1 time.txt | awk -v result="$result" -v f="$(stat -c %s in.wav)" '{
     printf "| %-37s | %8.1f | %7.0f | %6.2f | %s |\n", "sine under Wine (belmo-mask.exe)", $1,
            $2 * 1024 / 1e6, $2 * 1024 / f, result }'
-  wineserver -w
+
+  echo
+  echo "belmo.exe under Wine, every mask over the whole recording from its window:"
+  echo "| Job       | Open s | Mask s | Undo s | Save s | Peak MB | x file |"
+  echo "|-----------|-------:|-------:|-------:|-------:|--------:|-------:|"
+  BELMO_E2E_LARGE_DIR=$(windows_path "$work") "$root/tests/e2e/run_e2e.sh" \
+    "$root/build/win64/belmo_e2e.exe" "$e2e_work" --gtest_filter='EveryMask/LargeFile.*' \
+    >e2e.log 2>&1 || status=1
+  grep '^| ' e2e.log || true
+  if [ "$(md5sum <in.wav)" != "$before" ]; then
+    echo "FAILED: the recording itself changed"
+    status=1
+  fi
+  if [ $status -ne 0 ]; then
+    grep -E 'Failure|Expected|Which is|differs|FAILED' e2e.log | head -n 40
+  fi
+  grep -E '^\[  (PASSED|FAILED|SKIPPED) ' e2e.log || true
 fi
 exit $status

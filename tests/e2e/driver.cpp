@@ -1,5 +1,7 @@
 #include "tests/e2e/driver.h"
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -194,15 +196,17 @@ bool Belmo::WaitGone(HWND window, int timeoutMs) {
 // them: an edit box's text limit, read back once the program got to it.
 // Twice, because a posted key-down only gets its character message
 // queued while it is handled.
-bool Belmo::Flush() const {
+bool Belmo::Flush(int timeoutMs) const {
   static WPARAM marker = 100000;
   HWND box = Control("Edit", 70, 10);
   for (int round = 0; round < 2; ++round) {
     ++marker;
     PostMessageA(box, EM_SETLIMITTEXT, marker, 0);
-    for (int waited = 0; Send(box, EM_GETLIMITTEXT) != static_cast<LRESULT>(marker);
-         waited += 5) {
-      if (waited > 10000 || !Running()) return false;
+    const ULONGLONG started = GetTickCount64();
+    while (Send(box, EM_GETLIMITTEXT) != static_cast<LRESULT>(marker)) {
+      if (GetTickCount64() - started > static_cast<ULONGLONG>(timeoutMs) || !Running()) {
+        return false;
+      }
       Sleep(5);
     }
   }
@@ -216,7 +220,18 @@ HWND Belmo::Focused() const {
   return info.hwndFocus;
 }
 
-std::string Belmo::BoxText(HWND box) { return Text(GetDlgItem(box, 0xFFFF)); }
+// A box shown right after seconds of work may find its thread still counted
+// as hung, and a message sent to it is then dropped; asked again once the
+// box's own loop runs, it answers.
+std::string Belmo::BoxText(HWND box) {
+  std::string text;
+  for (int waited = 0; IsWindow(box) && waited <= 5000; waited += kPollMs) {
+    text = Text(GetDlgItem(box, 0xFFFF));
+    if (!text.empty()) break;
+    Sleep(kPollMs);
+  }
+  return text;
+}
 
 void Belmo::Answer(HWND box, int buttonId) { PostMessageA(box, WM_COMMAND, buttonId, 0); }
 
@@ -247,6 +262,13 @@ void Belmo::Kill() {
 
 bool Belmo::Running() const {
   return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+uint64_t Belmo::PeakMemoryBytes() const {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(process_.hProcess, &counters, sizeof counters)) return 0;
+  return counters.PeakWorkingSetSize;
 }
 
 std::string Text(HWND window) {

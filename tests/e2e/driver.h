@@ -63,7 +63,7 @@ class Belmo {
   // Posted, as a menu choice is: many commands open a modal box.
   void Command(UINT id) const { PostMessageA(main_, WM_COMMAND, id, 0); }
   // Returns once the program has handled everything posted to it so far.
-  bool Flush() const;
+  bool Flush(int timeoutMs = 10000) const;
   // The control that has the keyboard focus inside the program.
   HWND Focused() const;
 
@@ -74,6 +74,8 @@ class Belmo {
   bool WaitExit(int timeoutMs = 10000);
   void Kill();
   bool Running() const;
+  // The largest memory the program has had resident so far, in bytes.
+  uint64_t PeakMemoryBytes() const;
 
  private:
   PROCESS_INFORMATION process_ = {};
