@@ -2,7 +2,8 @@
 // arbitrary settings, as the main window runs them. ASan sees any byte
 // written outside the image; the checks below see a byte changed outside
 // the range the undo record covers, and an undo that does not give back
-// the image the mask started from.
+// the image the mask started from; and belmo-mask's streamed run of the
+// same mask writing other bytes or refusing otherwise.
 //
 // Input: the mask, flags, the range and the length the sound device
 // reported (ms), the eight settings, how many sample bytes to add, the
@@ -10,10 +11,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "effects/apply_mask.h"
 #include "effects/mask_range.h"
+#include "effects/streamed_mask.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
@@ -109,6 +112,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TwiddleTables tables;
 
   const MaskOutcome outcome = RunMask(kind, range, settings, document, undo, files, tables);
+
+  // belmo-mask's way (the image read through a view, the result written in
+  // pieces, down to a byte at a time) must refuse the same and write the
+  // same bytes.
+  files.files["in.wav"] = image;
+  std::unique_ptr<FileView> view = files.OpenView("in.wav");
+  BELMO_FUZZ_CHECK(view != nullptr);
+  TwiddleTables streamTables;
+  StreamedMask streamed((flags & 32) != 0 ? 1 + added % 5000 : kStreamPieceBytes);
+  const PcmLayout layout{document.DataTagOffset, document.Channels, document.SampleRate,
+                         document.BitsPerSample};
+  MaskOutcome streamedOutcome = streamed.Prepare(kind, range, settings, *view, layout,
+                                                 document.LengthMs, files, streamTables);
+  if (streamedOutcome == MaskOutcome::Applied) {
+    std::unique_ptr<FileWriter> writer = files.BeginReplace("out.wav");
+    const StreamResult written = streamed.Write(*writer);
+    BELMO_FUZZ_CHECK(written != StreamResult::WriteFailed);
+    if (written == StreamResult::OutOfMemory) {
+      streamedOutcome = MaskOutcome::OutOfMemory;
+    } else {
+      BELMO_FUZZ_CHECK(writer->Commit());
+      BELMO_FUZZ_CHECK(files.files["out.wav"] == document.Image);
+    }
+  }
+  BELMO_FUZZ_CHECK(streamedOutcome == outcome);
 
   BELMO_FUZZ_CHECK(document.Image.size() == image.size());
   if (outcome != MaskOutcome::Applied) {
