@@ -12,7 +12,6 @@ bool RecordUndo(const std::vector<uint8_t>& image, int32_t spanStart, int32_t sp
   if (spanStart < 0 || spanEnd < spanStart || static_cast<size_t>(spanEnd) > image.size()) {
     return false;
   }
-  if (!undo.KeepCopies) return true;
   // Both blocks are had before the old record is let go, so a failed
   // allocation leaves the last edit undoable. Fresh vectors moved in give
   // back the blocks of a long earlier edit instead of keeping them as

@@ -19,9 +19,6 @@ struct UndoRecord {
   int32_t SpanStart = 0;
   int32_t SpanEnd = 0;
   uint8_t UndoToggle = 0;  // 0: the next Undo restores, 1: it re-applies
-  // False for callers nothing can undo (the command line): masks then run
-  // without holding a second copy of the span.
-  bool KeepCopies = true;
 
   bool IsEmpty() const { return SpanEnd <= SpanStart; }
 };

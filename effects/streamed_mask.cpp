@@ -21,10 +21,6 @@ int64_t PieceOfUnits(int64_t unit, size_t pieceBytes, int64_t length) {
   return std::min(length, unit * units);
 }
 
-std::unique_ptr<uint8_t[]> Block(int64_t size) {
-  return NewLargeBlock(static_cast<size_t>(size));
-}
-
 }  // namespace
 
 MaskOutcome StreamedMask::Prepare(MaskKind kind, const SampleRange& range,
@@ -120,7 +116,7 @@ void StreamedMask::TakeInput(uint8_t* dest, int64_t offset, int64_t length) {
 StreamResult StreamedMask::WriteTone(FileWriter& out) {
   const int64_t length = span_.end - span_.start;
   const int64_t piece = PieceOfUnits(period_, pieceBytes_, length);
-  std::unique_ptr<uint8_t[]> block = Block(piece);
+  std::unique_ptr<uint8_t[]> block = NewLargeBlock(static_cast<size_t>(piece));
   if (!block) return StreamResult::OutOfMemory;
   FillSine(block.get(), period_, settings_.SindB, piece, layout_.BitsPerSample);
   for (int64_t done = 0; done < length; done += piece) {
@@ -135,7 +131,7 @@ StreamResult StreamedMask::WriteTone(FileWriter& out) {
 StreamResult StreamedMask::WriteSource(FileWriter& out) {
   const int64_t length = span_.end - span_.start;
   const int64_t piece = std::min<int64_t>(length, static_cast<int64_t>(pieceBytes_));
-  std::unique_ptr<uint8_t[]> block = Block(piece);
+  std::unique_ptr<uint8_t[]> block = NewLargeBlock(static_cast<size_t>(piece));
   if (!block) return StreamResult::OutOfMemory;
   uint32_t position = 0;
   bool ended = false;
@@ -159,7 +155,7 @@ StreamResult StreamedMask::WriteFftShift(FileWriter& out) {
   const int64_t length = span_.end - span_.start;
   const int64_t piece =
       PieceOfUnits(FftFrameBytes(layout_.BitsPerSample, fftSize_), pieceBytes_, length);
-  std::unique_ptr<uint8_t[]> block = Block(piece);
+  std::unique_ptr<uint8_t[]> block = NewLargeBlock(static_cast<size_t>(piece));
   if (!block) return StreamResult::OutOfMemory;
   for (int64_t done = 0; done < length; done += piece) {
     const int64_t count = std::min(piece, length - done);
@@ -177,7 +173,7 @@ StreamResult StreamedMask::WriteFftShift(FileWriter& out) {
 // no crossings), so the span is shifted in one block.
 StreamResult StreamedMask::WriteSimpleShift(FileWriter& out) {
   const int64_t length = span_.end - span_.start;
-  std::unique_ptr<uint8_t[]> block = Block(length);
+  std::unique_ptr<uint8_t[]> block = NewLargeBlock(static_cast<size_t>(length));
   if (!block) return StreamResult::OutOfMemory;
   for (int64_t done = 0; done < length; done += static_cast<int64_t>(pieceBytes_)) {
     TakeInput(block.get() + done, span_.start + done,

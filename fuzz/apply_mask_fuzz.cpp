@@ -102,9 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::MemoryFileStore files;
   files.files[kSource] = source;
   UndoRecord undo;
-  undo.KeepCopies = (flags & 2) != 0;
   const size_t dataStart = static_cast<size_t>(document.DataTagOffset) + 8;
-  if ((flags & 4) != 0 && undo.KeepCopies) {
+  if ((flags & 4) != 0) {
     // An earlier edit, which a refused mask must leave undoable.
     RecordUndo(image, static_cast<int32_t>(dataStart), static_cast<int32_t>(image.size()), undo);
   }
@@ -149,7 +148,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The header and everything before the samples belong to no mask.
   BELMO_FUZZ_CHECK(std::equal(image.begin(), image.begin() + dataStart, document.Image.begin()));
-  if (!undo.KeepCopies) return 0;
 
   const auto start = static_cast<size_t>(undo.SpanStart);
   const auto end = static_cast<size_t>(undo.SpanEnd);
