@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/memory_files.h"
 #include "tests/unit/wave_builder.h"
 
 namespace belmo {
@@ -15,20 +16,6 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr char kSource[] = "C:\\voice\\over.wav";
 
-class MemoryFileStore : public FileStore {
- public:
-  bool ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) override {
-    auto it = files.find(path);
-    if (it == files.end()) return false;
-    *bytes = it->second;
-    return true;
-  }
-  bool WriteWhole(const std::string&, const uint8_t*, size_t, bool) override { return false; }
-  bool Remove(const std::string&) override { return false; }
-  bool Exists(const std::string& path) override { return files.count(path) > 0; }
-
-  std::map<std::string, Bytes> files;
-};
 
 // A canonical WAVE file whose sample bytes are exactly these.
 Bytes WaveFile(uint16_t bits, uint16_t channels, uint32_t rate, const Bytes& samples) {
@@ -86,7 +73,7 @@ class LoadOverwriteSourceTest : public testing::TestWithParam<ConvertCase> {};
 
 TEST_P(LoadOverwriteSourceTest, ConvertsToTargetFormat) {
   const ConvertCase& c = GetParam();
-  MemoryFileStore files;
+  test::MemoryFiles files;
   files.files[kSource] = c.file;
   Bytes converted;
   ASSERT_EQ(LoadOverwriteSource(kSource, c.target, files, &converted), MaskOutcome::Applied);
@@ -130,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LoadOverwriteSource, DataTextInEarlierChunkStartsTheSamples) {
   const Bytes file =
       test::WaveBuilder().Bits(8).Channels(1).Chunk("note", "see data below").SampleBytes(4).Build();
-  MemoryFileStore files;
+  test::MemoryFiles files;
   files.files[kSource] = file;
   Bytes converted;
   ASSERT_EQ(LoadOverwriteSource(kSource, Target(8, 1, 8000), files, &converted),
@@ -205,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
 // --- the block routine and the range entry ---
 
 TEST(OverwriteFromFile, KeepsPositionBetweenBuffers) {
-  MemoryFileStore files;
+  test::MemoryFiles files;
   files.files[kSource] = WaveFile(8, 1, 8000, Source(10));
   Bytes first(6);
   Bytes second(6);
@@ -244,7 +231,7 @@ class ApplyFileOverwriteTest : public testing::TestWithParam<ApplyCase> {
   PcmLayout layout;
   Bytes original;
   Bytes image;
-  MemoryFileStore files;
+  test::MemoryFiles files;
   UndoRecord undo;
 };
 
@@ -292,7 +279,7 @@ class OverwriteRefusalTest : public testing::TestWithParam<RefusalCase> {};
 
 TEST_P(OverwriteRefusalTest, LeavesEverythingAsItWas) {
   const RefusalCase& c = GetParam();
-  MemoryFileStore files;
+  test::MemoryFiles files;
   if (c.present) files.files[kSource] = c.file;
 
   const auto builder = test::WaveBuilder().Bits(16).Channels(1).SampleRate(8000).SampleBytes(32);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "effects/sine_overwrite.h"
+#include "tests/unit/memory_files.h"
 #include "tests/unit/wave_builder.h"
 
 namespace belmo {
@@ -60,19 +61,7 @@ class ScriptedSource : public PreviewSource {
   std::vector<int64_t> offsets;
 };
 
-class MemoryFiles : public FileStore {
- public:
-  bool ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) override {
-    auto found = files.find(path);
-    if (found == files.end()) return false;
-    *bytes = found->second;
-    return true;
-  }
-  bool WriteWhole(const std::string&, const uint8_t*, size_t, bool) override { return false; }
-  bool Remove(const std::string&) override { return false; }
-  bool Exists(const std::string& path) override { return files.count(path) > 0; }
-  std::map<std::string, std::vector<uint8_t>> files;
-};
+using test::MemoryFiles;
 
 PcmLayout Layout(int16_t channels, int32_t rate, int16_t bits) {
   PcmLayout layout;

@@ -12,6 +12,7 @@
 
 #include "document/wav_document.h"
 #include "effects/file_overwrite.h"
+#include "tests/unit/memory_files.h"
 #include "tests/unit/wave_builder.h"
 
 namespace belmo {
@@ -21,24 +22,7 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr char kSourcePath[] = "source.wav";
 
-// Files in memory; views and writers are the plain ones every store has.
-class MemoryFiles : public FileStore {
- public:
-  bool ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) override {
-    auto it = files.find(path);
-    if (it == files.end()) return false;
-    *bytes = it->second;
-    return true;
-  }
-  bool WriteWhole(const std::string& path, const uint8_t* bytes, size_t size, bool) override {
-    files[path] = Bytes(bytes, bytes + size);
-    return true;
-  }
-  bool Remove(const std::string& path) override { return files.erase(path) > 0; }
-  bool Exists(const std::string& path) override { return files.count(path) > 0; }
-
-  std::map<std::string, Bytes> files;
-};
+using test::MemoryFiles;
 
 // Takes appends until `room` bytes have gone, then refuses.
 class FailingWriter : public FileWriter {
