@@ -33,7 +33,7 @@ inline constexpr char kCliBadFftSize[] =
 inline constexpr char kCliBadRatio[] = "音程比(--ratio)は 0 より大きい値にしてください。";
 inline constexpr char kCliBadWaves[] = "サンプル波形数(--waves)は 1 以上にしてください。";
 inline constexpr char kCliWritten[] = "書き出しました: ";
-inline constexpr char kCliInputCutShort[] =
-    "処理中に入力ファイルが短くなったため、中止しました。出力ファイルは書き換えていません。";
+inline constexpr char kCliInputLost[] =
+    "処理中に入力ファイルが読めなくなったため、中止しました。出力ファイルは書き換えていません。";
 
 }  // namespace belmo::text

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "cli/cli_texts.h"
+#include "cli/run_in_progress.h"
 #include "document/document_texts.h"
 #include "document/wav_document.h"
 #include "effects/apply_mask.h"
@@ -189,8 +190,18 @@ int ExitCodeOf(MaskOutcome outcome) {
   }
 }
 
+// While a run maps its input and writes its output, the handlers that end
+// belmo-mask at once when the input is lost know where both are.
+struct RunNotes {
+  ~RunNotes() {
+    NoteInputInUse(nullptr, 0);
+    NoteOutputInProgress("");
+  }
+};
+
 int Run(const std::vector<std::string>& args, FileStore& files, std::string* out,
         std::string* err) {
+  RunNotes notes;
   Request request;
   MaskSettings settings;
   Input input;
@@ -199,6 +210,7 @@ int Run(const std::vector<std::string>& args, FileStore& files, std::string* out
   std::optional<Failure> failure = Parse(args, &request);
   if (!failure) failure = ApplyOptions(request, files, &settings);
   if (!failure) failure = OpenInput(request.input, files, &input);
+  if (input.view) NoteInputInUse(input.view->Data(), input.view->Size());
   if (!failure) failure = ReadRange(request, input.lengthMs, &range);
   if (failure) {
     *err += failure->message + "\n";
@@ -217,9 +229,12 @@ int Run(const std::vector<std::string>& args, FileStore& files, std::string* out
     return ExitCodeOf(outcome);
   }
   std::unique_ptr<FileWriter> writer = files.BeginReplace(request.output);
+  NoteOutputInProgress(writer ? PendingPathOf(request.output) : "");
   const StreamResult result = writer ? mask.Write(*writer) : StreamResult::WriteFailed;
   // OUT may be IN, and a file still mapped cannot be replaced everywhere.
+  NoteInputInUse(nullptr, 0);
   input.view.reset();
+  NoteOutputInProgress("");
   if (result == StreamResult::OutOfMemory) {
     *err += std::string(text::kOutOfMemory) + "\n";
     return kCliRefused;

@@ -54,3 +54,7 @@ target_compile_definitions(belmo_unit_tests PRIVATE
 
 include(GoogleTest)
 gtest_discover_tests(belmo_unit_tests DISCOVERY_TIMEOUT 60)
+
+add_test(NAME BelmoMask.InputCutShortWhileRead
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/unit/input_lost_test.sh $<TARGET_FILE:belmo-mask>)
+set_tests_properties(BelmoMask.InputCutShortWhileRead PROPERTIES TIMEOUT 120)

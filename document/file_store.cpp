@@ -39,6 +39,8 @@ class GatheringWriter : public FileWriter {
 
 }  // namespace
 
+std::string PendingPathOf(const std::string& path) { return path + ".belmo-new"; }
+
 std::unique_ptr<FileView> FileStore::OpenView(const std::string& path) {
   std::vector<uint8_t> bytes;
   if (!ReadWhole(path, &bytes)) return nullptr;

@@ -65,9 +65,8 @@ class StdFileStore : public FileStore {
   std::unique_ptr<FileWriter> BeginReplace(const std::string& path) override;
 };
 
-// The partial file a StdFileStore writer has open ("" when none), for a
-// signal handler that must end the process at once to remove.
-const char* PendingWritePath();
+// Where a store's writer puts the new content of path until Commit.
+std::string PendingPathOf(const std::string& path);
 
 // One command string in, a reply text out, an error code back (0 = success),
 // the shape of the multimedia command-string interface. reply is null for

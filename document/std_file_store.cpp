@@ -57,16 +57,6 @@ bool StdFileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* byte
 
 namespace {
 
-// Kept where a signal handler can read it without allocating.
-char pendingWritePath[4096] = "";
-
-void NotePendingWrite(const std::string& path) {
-  // A path that does not fit is not noted: removing a cut one could hit
-  // another file.
-  const bool fits = path.size() < sizeof pendingWritePath;
-  std::memcpy(pendingWritePath, fits ? path.c_str() : "", fits ? path.size() + 1 : 1);
-}
-
 #if defined(BELMO_HAS_MMAP)
 class MappedView : public FileView {
  public:
@@ -95,13 +85,10 @@ class MappedView : public FileView {
 class PendingFile : public FileWriter {
  public:
   PendingFile(std::string path, std::FILE* file)
-      : path_(std::move(path)), pending_(PendingName(path_)), file_(file) {
-    NotePendingWrite(pending_);
-  }
+      : path_(std::move(path)), pending_(PendingPathOf(path_)), file_(file) {}
   ~PendingFile() override {
     if (file_ != nullptr) std::fclose(file_);
     if (!committed_) std::remove(pending_.c_str());
-    NotePendingWrite("");
   }
   bool Append(const uint8_t* bytes, size_t size) override {
     failed_ = failed_ || (size > 0 && std::fwrite(bytes, 1, size, file_) != size);
@@ -118,8 +105,6 @@ class PendingFile : public FileWriter {
     return committed_;
   }
 
-  static std::string PendingName(const std::string& path) { return path + ".belmo-new"; }
-
  private:
   std::string path_;
   std::string pending_;
@@ -130,8 +115,6 @@ class PendingFile : public FileWriter {
 
 }  // namespace
 
-const char* PendingWritePath() { return pendingWritePath; }
-
 bool StdFileStore::WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                               bool /*hidden*/) {
   std::unique_ptr<FileWriter> writer = BeginReplace(path);
@@ -139,7 +122,7 @@ bool StdFileStore::WriteWhole(const std::string& path, const uint8_t* bytes, siz
 }
 
 std::unique_ptr<FileWriter> StdFileStore::BeginReplace(const std::string& path) {
-  std::FILE* file = std::fopen(PendingFile::PendingName(path).c_str(), "wb");
+  std::FILE* file = std::fopen(PendingPathOf(path).c_str(), "wb");
   if (file == nullptr) return nullptr;
   return std::make_unique<PendingFile>(path, file);
 }

@@ -101,9 +101,12 @@ class PendingFile : public FileWriter {
 };
 
 std::unique_ptr<FileWriter> BeginPendingFile(const std::string& path, bool hidden) {
-  std::string pending = path + ".belmo-new";
+  std::string pending = PendingPathOf(path);
   if (pending.size() >= MAX_PATH) return nullptr;
-  HANDLE file = CreateFileA(pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  // Deletion is shared so that belmo-mask, ending at once, can still have
+  // its partial output removed.
+  HANDLE file = CreateFileA(pending.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                            CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<PendingFile>(path, std::move(pending), file, hidden);
