@@ -15,9 +15,7 @@
 #include "effects/effects_texts.h"
 #include "effects/file_overwrite.h"
 #include "effects/streamed_mask.h"
-#include "effects/sine_overwrite.h"
 #include "effects/voice_change_fft.h"
-#include "effects/voice_change_simple.h"
 #include "numtext/number_text.h"
 #include "settings/mask_settings.h"
 

@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
