@@ -112,11 +112,7 @@ std::optional<Failure> ApplyOptions(const Request& request, FileStore& files,
     settings->VoiceSample = 2 * count;
   }
   if (const std::string* size = Option(request, "--fft-size")) {
-    double n = TextToNumber(*size);
-    int index = -1;
-    for (int i = 0; i <= 4; ++i) {
-      if (n == FftSizeOfIndex(i)) index = i;
-    }
+    const int index = FftIndexOfSize(TextToNumber(*size));
     if (index < 0) return Failure{kCliUsage, text::kCliBadFftSize};
     settings->FFTSample = static_cast<uint16_t>(index);
   }
@@ -138,7 +134,7 @@ std::optional<Failure> ApplyOptions(const Request& request, FileStore& files,
 // view: only what a mask needs of it is ever read.
 struct Input {
   std::unique_ptr<FileView> view;
-  PcmLayout layout;
+  WaveFormat format;
   int32_t lengthMs = 0;
 };
 
@@ -147,15 +143,12 @@ std::optional<Failure> OpenInput(const std::string& path, FileStore& files, Inpu
   if (!input->view) return Failure{kCliRefused, LoadRefusalText(LoadOutcome::Unreadable)};
   const uint8_t* bytes = input->view->Data();
   const size_t size = input->view->Size();
-  WaveFields fields;
-  WaveCheck check = InspectWaveImage(bytes, size, &fields);
+  WaveCheck check = InspectWaveImage(bytes, size, &input->format);
   if (check != WaveCheck::Ok) return Failure{kCliRefused, LoadRefusalText(LoadOutcomeOf(check))};
-  int64_t lengthMs = LengthMsByChunks(bytes, size, fields);
+  int64_t lengthMs = LengthMsByChunks(bytes, size, input->format);
   if (lengthMs < 1 || lengthMs > std::numeric_limits<int32_t>::max()) {
     return Failure{kCliRefused, LoadRefusalText(LoadOutcome::NoDataTag)};
   }
-  input->layout = PcmLayout{fields.DataTagOffset, fields.Channels, fields.SampleRate,
-                            fields.BitsPerSample};
   input->lengthMs = static_cast<int32_t>(lengthMs);
   return std::nullopt;
 }
@@ -219,7 +212,7 @@ int Run(const std::vector<std::string>& args, FileStore& files, std::string* out
   }
   // Nothing can undo a command-line run, so nothing but the result is kept.
   StreamedMask mask;
-  MaskOutcome outcome = mask.Prepare(request.kind, range, settings, *input.view, input.layout,
+  MaskOutcome outcome = mask.Prepare(request.kind, range, settings, *input.view, input.format,
                                      input.lengthMs, files, tables);
   if (outcome != MaskOutcome::Applied) {
     const char* message = MaskRefusalText(outcome);

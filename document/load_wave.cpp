@@ -87,8 +87,8 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
   std::vector<uint8_t> bytes;
   if (!files.ReadWhole(path, &bytes)) return LoadOutcome::Unreadable;
 
-  WaveFields fields;
-  const WaveCheck check = InspectWaveImage(bytes.data(), bytes.size(), &fields);
+  WaveFormat format;
+  const WaveCheck check = InspectWaveImage(bytes.data(), bytes.size(), &format);
   if (check != WaveCheck::Ok) return LoadOutcomeOf(check);
 
   // The device measures the working copy, not the file itself, so the copy
@@ -113,10 +113,7 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
   // Moving, not copying: the previous image is released here and a large
   // file is never held twice.
   document.Image = std::move(bytes);
-  document.Channels = fields.Channels;
-  document.SampleRate = fields.SampleRate;
-  document.BitsPerSample = fields.BitsPerSample;
-  document.DataTagOffset = fields.DataTagOffset;
+  document.Format = format;
   document.LengthMs = lengthMs;
   document.ChangeCount = 0;
   document.HasSavedFile = !recovering;

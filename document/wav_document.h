@@ -1,7 +1,7 @@
 // The one open WAVE file. The whole file is held as one byte image, header
 // included; masks rewrite sample bytes inside it and saving writes it out
-// whole. The format fields are read at the fixed offsets of the canonical
-// header; the sample data starts 8 bytes after the first "data" tag.
+// whole. Its format (channels, rate, bits, where the samples are) is what
+// the WAVE reader found in it.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/platform.h"
+#include "document/wave_format.h"
 
 namespace belmo {
 
@@ -16,10 +17,8 @@ constexpr int kPathBufferBytes = 260;
 
 struct WavDocument {
   std::vector<uint8_t> Image;
-  int16_t Channels = 0;
-  int32_t SampleRate = 0;
-  int16_t BitsPerSample = 0;
-  int32_t DataTagOffset = 0;
+  // Channels, SampleRate, BitsPerSample and DataTagOffset of the file.
+  WaveFormat Format;
   int32_t LengthMs = 0;
   // Fixed buffers: they are also the file buffers of the common dialogs.
   char Path[kPathBufferBytes] = {};
@@ -34,34 +33,6 @@ struct WavDocument {
   int32_t ImageSize() const { return static_cast<int32_t>(Image.size()); }
   bool IsOpen() const { return !Image.empty(); }
 };
-
-// Why an image is or is not a WAVE file this program can edit.
-enum class WaveCheck {
-  Ok,
-  TooShort,           // shorter than the fixed header offsets (36 bytes)
-  NotPcm,             // no "WAVE" at offset 8, or format tag is not 1
-  UnsupportedFormat,  // PCM, but not 8/16-bit mono/stereo with a sample rate
-  NoDataTag,          // no "data" tag with its length field inside the image
-  TooLarge,           // does not fit the 32-bit sizes of the document
-};
-
-struct WaveFields {
-  int16_t Channels = 0;
-  int32_t SampleRate = 0;
-  int16_t BitsPerSample = 0;
-  int32_t DataTagOffset = 0;
-};
-
-// Checks the image and reads its fields. Never reads outside [bytes, bytes+size).
-// fields is written only when the answer is Ok.
-WaveCheck InspectWaveImage(const uint8_t* bytes, size_t size, WaveFields* fields);
-
-// The play length in milliseconds the way the sound device measures it:
-// the data chunk is found by walking the RIFF chunks from offset 12 (not by
-// the first "data" bytes), its size is limited to the bytes really present,
-// and ms = round-half-even(bytes x 1000 / (rate x channels x bits / 8)).
-// -1 when no data chunk is found or the format has no bytes per second.
-int64_t LengthMsByChunks(const uint8_t* bytes, size_t size, const WaveFields& fields);
 
 // The result of loading a file into the document.
 enum class LoadOutcome {

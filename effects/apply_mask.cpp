@@ -1,10 +1,6 @@
 #include "effects/apply_mask.h"
 
-#include "effects/mask_range.h"
-#include "effects/file_overwrite.h"
-#include "effects/sine_overwrite.h"
-#include "effects/voice_change_fft.h"
-#include "effects/voice_change_simple.h"
+#include <memory>
 
 namespace belmo {
 
@@ -30,34 +26,15 @@ double EndSecondsOf(const SampleRange& range) { return static_cast<double>(range
 
 MaskOutcome RunMask(MaskKind kind, const SampleRange& range, const MaskSettings& settings,
                     WavDocument& document, UndoRecord& undo, FileStore& files,
-                    TwiddleTables& tables) {
+                    TwiddleTables& tables, ByteSpan* changed) {
   if (!document.IsOpen()) return MaskOutcome::NoDocument;
   const MaskOutcome checked = CheckMaskCommand(kind, range, settings, document.LengthMs);
   if (checked != MaskOutcome::Applied) return checked;
-
-  const PcmLayout layout{document.DataTagOffset, document.Channels, document.SampleRate,
-                         document.BitsPerSample};
-  const double startSeconds = StartSecondsOf(range);
-  const double endSeconds = EndSecondsOf(range);
-
-  switch (kind) {
-    case MaskKind::Sine:
-      return ApplySineOverwrite(document.Image, layout, startSeconds, endSeconds, settings.SindB,
-                                settings.SinHz, undo);
-    case MaskKind::VoiceChange:
-      // PitchUpType 0 picks the simple method, any other value the FFT one.
-      if (settings.PitchUpType != 0) {
-        return ApplyVoiceChangeFft(document.Image, layout, startSeconds, endSeconds,
-                                   settings.VoicePitch, settings.FFTSample, tables, undo);
-      }
-      return ApplyVoiceChangeSimple(document.Image, layout, startSeconds, endSeconds,
-                                    settings.VoicePitch, settings.VoiceSample, undo);
-    case MaskKind::FileOverwrite:
-      return ApplyFileOverwrite(document.Image, layout, startSeconds, endSeconds,
-                                settings.OverWriteFilePath, settings.OverWriteType, files, undo);
-  }
-  // A kind outside the three masks runs nothing and has nothing to say.
-  return MaskOutcome::NoDocument;
+  std::unique_ptr<Mask> mask;
+  const MaskOutcome planned = PlanMask(kind, settings, document.Format, files, tables, &mask);
+  if (planned != MaskOutcome::Applied) return planned;
+  return ApplyMaskInPlace(*mask, document.Image, document.Format, StartSecondsOf(range),
+                          EndSecondsOf(range), undo, changed);
 }
 
 }  // namespace belmo

@@ -8,13 +8,12 @@
 #include "document/undo_record.h"
 #include "document/wav_document.h"
 #include "effects/fft.h"
+#include "effects/mask.h"
 #include "effects/mask_outcome.h"
 #include "selection/sample_range.h"
 #include "settings/mask_settings.h"
 
 namespace belmo {
-
-enum class MaskKind { Sine = 0, VoiceChange = 1, FileOverwrite = 2 };
 
 // True when 0 <= start < end <= length.
 bool RangeIsUsable(const SampleRange& range, int32_t lengthMs);
@@ -30,8 +29,10 @@ double StartSecondsOf(const SampleRange& range);
 double EndSecondsOf(const SampleRange& range);
 
 // files reads the overwrite source; tables are the caller's own FFT tables.
+// On Applied, *changed (when given) is the span of the image the mask
+// rewrote, which the undo record now holds.
 MaskOutcome RunMask(MaskKind kind, const SampleRange& range, const MaskSettings& settings,
                     WavDocument& document, UndoRecord& undo, FileStore& files,
-                    TwiddleTables& tables);
+                    TwiddleTables& tables, ByteSpan* changed = nullptr);
 
 }  // namespace belmo

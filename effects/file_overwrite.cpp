@@ -4,51 +4,16 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
+#include <utility>
 
-#include "numtext/number_text.h"
+#include "document/sample_codec.h"
 
 namespace belmo {
 namespace {
 
-constexpr size_t kShortestSource = 40;  // RIFF header, fmt fields and their 4 spare bytes
 constexpr int64_t kLongestData = std::numeric_limits<int32_t>::max();
-
-uint16_t Le16(const std::vector<uint8_t>& bytes, size_t at) {
-  return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-}
-
-uint32_t Le32(const std::vector<uint8_t>& bytes, size_t at) {
-  return static_cast<uint32_t>(Le16(bytes, at)) |
-         (static_cast<uint32_t>(Le16(bytes, at + 2)) << 16);
-}
-
-// The format fields are read where a canonical file has them, right after
-// the 12-byte RIFF header; files that put another chunk first are not
-// looked for further.
-PcmFormat SourceFormatOf(const std::vector<uint8_t>& file) {
-  PcmFormat format;
-  format.FormatTag = Le16(file, 20);
-  format.Channels = Le16(file, 22);
-  format.SamplesPerSec = Le32(file, 24);
-  format.AvgBytesPerSec = Le32(file, 28);
-  format.BlockAlign = Le16(file, 32);
-  format.BitsPerSample = Le16(file, 34);
-  return format;
-}
-
-// The first "data" from offset 1 on, wherever it stands, even inside the
-// text of an earlier chunk; the samples run from 8 bytes after it to the
-// end of the file. 0 when there is no such tag with a byte after it.
-size_t SampleStartOf(const std::vector<uint8_t>& file) {
-  static const uint8_t kTag[4] = {'d', 'a', 't', 'a'};
-  for (size_t at = 1; at + 4 <= file.size(); ++at) {
-    if (std::memcmp(file.data() + at, kTag, 4) == 0) {
-      return at + 8 < file.size() ? at + 8 : 0;
-    }
-  }
-  return 0;
-}
 
 int64_t WholeUnits(int64_t length, int64_t unit) { return unit > 0 ? length - length % unit : 0; }
 
@@ -65,23 +30,16 @@ bool Allocate(int64_t length, std::vector<uint8_t>* block) {
   return true;
 }
 
-// 8 to 16 bits puts each byte, sign flipped, into the high byte of a
-// sample with a zero low byte; 16 to 8 keeps the high byte. Any other pair
-// is not converted.
-bool ConvertWidth(const PcmFormat& source, const PcmFormat& target, std::vector<uint8_t>* data) {
-  const std::vector<uint8_t>& in = *data;
+// Samples move to the target's width through the codec; a pair of
+// encodings it cannot both read and write is not converted.
+bool ConvertWidth(const WaveFormat& source, const WaveFormat& target, std::vector<uint8_t>* data) {
+  const int inWidth = BytesPerSample(source.Encoding);
+  const int outWidth = BytesPerSample(target.Encoding);
+  if (source.Encoding == target.Encoding || inWidth == 0 || outWidth == 0) return true;
+  const int64_t count = static_cast<int64_t>(data->size()) / inWidth;
   std::vector<uint8_t> out;
-  if (source.BitsPerSample == 8 && target.BitsPerSample == 16) {
-    const auto n = static_cast<int64_t>(in.size());
-    if (!Allocate(n * 2, &out)) return false;
-    for (int64_t i = 0; i < n; ++i) out[2 * i + 1] = static_cast<uint8_t>(in[i] ^ 0x80);
-  } else if (source.BitsPerSample == 16 && target.BitsPerSample == 8) {
-    const int64_t n = WholeUnits(static_cast<int64_t>(in.size()), 2) / 2;
-    if (!Allocate(n, &out)) return false;
-    for (int64_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>(in[2 * i + 1] ^ 0x80);
-  } else {
-    return true;
-  }
+  if (!Allocate(count * outWidth, &out)) return false;
+  ConvertSamples(data->data(), source.Encoding, count, target.Encoding, out.data());
   data->swap(out);
   return true;
 }
@@ -89,7 +47,7 @@ bool ConvertWidth(const PcmFormat& source, const PcmFormat& target, std::vector<
 // Mono becomes the same sample on both sides; stereo keeps its first
 // channel only, so no mixing can overflow. Samples already have the
 // target's width here.
-bool ConvertChannels(const PcmFormat& source, const PcmFormat& target, std::vector<uint8_t>* data) {
+bool ConvertChannels(const WaveFormat& source, const WaveFormat& target, std::vector<uint8_t>* data) {
   const std::vector<uint8_t>& in = *data;
   const int64_t w = target.BitsPerSample / 8;
   std::vector<uint8_t> out;
@@ -116,12 +74,12 @@ bool ConvertChannels(const PcmFormat& source, const PcmFormat& target, std::vect
 // Output frame i is input frame trunc(i / r): the nearest earlier frame,
 // no interpolation. The new length is cut to whole frames, and the input
 // to the frames it really holds, so no frame is half read or half written.
-bool ConvertRate(const PcmFormat& source, const PcmFormat& target, std::vector<uint8_t>* data) {
+bool ConvertRate(const WaveFormat& source, const WaveFormat& target, std::vector<uint8_t>* data) {
   const double r =
-      static_cast<double>(target.SamplesPerSec) / static_cast<double>(source.SamplesPerSec);
+      static_cast<double>(target.SampleRate) / static_cast<double>(source.SampleRate);
   if (r == 1) return true;
   const std::vector<uint8_t>& in = *data;
-  const int64_t frameBytes = target.BlockAlign;
+  const int64_t frameBytes = target.BlockAlign();
   const int64_t inFrames = frameBytes > 0 ? static_cast<int64_t>(in.size()) / frameBytes : 0;
   const double scaled = std::trunc(r * static_cast<double>(in.size()));
   if (!(scaled <= static_cast<double>(kLongestData))) return false;
@@ -149,20 +107,7 @@ void CopyBytes(uint8_t* to, const uint8_t* from, int64_t count) {
 
 }  // namespace
 
-PcmFormat TargetFormatOf(const PcmLayout& layout) {
-  PcmFormat format;
-  format.FormatTag = 1;
-  format.Channels = static_cast<uint16_t>(layout.Channels);
-  format.SamplesPerSec = static_cast<uint32_t>(layout.SampleRate);
-  format.BitsPerSample = static_cast<uint16_t>(layout.BitsPerSample);
-  const double frameBytes = static_cast<double>(layout.Channels) *
-                            static_cast<double>(layout.BitsPerSample) / 8.0;
-  format.BlockAlign = static_cast<uint16_t>(RoundHalfEven(frameBytes));
-  format.AvgBytesPerSec = format.SamplesPerSec * format.BlockAlign;
-  return format;
-}
-
-MaskOutcome LoadOverwriteSource(const std::string& path, const PcmFormat& target,
+MaskOutcome LoadOverwriteSource(const std::string& path, const WaveFormat& target,
                                 FileStore& files, std::vector<uint8_t>* converted) {
   std::vector<uint8_t> file;
   try {
@@ -170,19 +115,20 @@ MaskOutcome LoadOverwriteSource(const std::string& path, const PcmFormat& target
   } catch (const std::bad_alloc&) {
     return MaskOutcome::OutOfMemory;
   }
-  if (file.size() < kShortestSource) return MaskOutcome::SourceTooShort;
-  const PcmFormat source = SourceFormatOf(file);
-  if (source.FormatTag != 1) return MaskOutcome::SourceNotPcm;
-  const size_t start = SampleStartOf(file);
-  if (start == 0) return MaskOutcome::SourceNoData;
-  // No rate to convert from: the file claims to be PCM but is not usable.
-  if (source.SamplesPerSec == 0) return MaskOutcome::SourceNotPcm;
+  WaveFormat source;
+  switch (InspectOverwriteSource(file.data(), file.size(), &source)) {
+    case SourceCheck::TooShort: return MaskOutcome::SourceTooShort;
+    case SourceCheck::NotPcm: return MaskOutcome::SourceNotPcm;
+    case SourceCheck::NoData: return MaskOutcome::SourceNoData;
+    case SourceCheck::Ok: break;
+  }
 
   // The samples are moved to the front of the file's own block instead of
   // into a second one. A trailing part frame (a cut-off recording) is
   // dropped so the conversions below only ever meet whole frames.
-  int64_t length = static_cast<int64_t>(file.size() - start);
-  const int64_t sourceFrame = static_cast<int64_t>(source.BitsPerSample / 8) * source.Channels;
+  const auto start = static_cast<size_t>(source.DataStart());
+  int64_t length = source.DataEnd - source.DataStart();
+  const int64_t sourceFrame = source.FrameBytes();
   if (sourceFrame > 0) length = WholeUnits(length, sourceFrame);
   if (length > kLongestData) return MaskOutcome::OutOfMemory;
   file.erase(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(start));
@@ -237,7 +183,7 @@ int CopyOverwriteData(const std::vector<uint8_t>& converted, uint8_t mode, uint8
   return 1;
 }
 
-int OverwriteFromFile(uint8_t* dest, const PcmFormat& target, const std::string& path,
+int OverwriteFromFile(uint8_t* dest, const WaveFormat& target, const std::string& path,
                       uint8_t mode, int64_t length, uint32_t& position, FileStore& files,
                       MaskOutcome* refusal) {
   std::vector<uint8_t> converted;
@@ -247,33 +193,60 @@ int OverwriteFromFile(uint8_t* dest, const PcmFormat& target, const std::string&
   return CopyOverwriteData(converted, mode, dest, length, position);
 }
 
-MaskOutcome PlanFileOverwrite(size_t imageSize, const PcmLayout& layout, double startSeconds,
-                              double endSeconds, const std::string& path, FileStore& files,
-                              std::vector<uint8_t>* converted, ByteSpan* span) {
-  const MaskOutcome loaded = LoadOverwriteSource(path, TargetFormatOf(layout), files, converted);
-  if (loaded != MaskOutcome::Applied) return loaded;
-  if (!MaskSpanOf(startSeconds, endSeconds, layout, imageSize, span)) {
-    return MaskOutcome::RangeInvalid;
+namespace {
+
+// The source is read and converted when the mask is planned, once: every
+// piece then continues from where the last one left it.
+class FileOverwriteMask final : public Mask {
+ public:
+  FileOverwriteMask(std::vector<uint8_t> converted, uint8_t mode)
+      : converted_(std::move(converted)), mode_(mode) {}
+
+  int64_t PieceUnit() const override { return 1; }
+  bool ReadsSamples() const override { return false; }
+  MaskOutcome Begin(const ByteSpan&, int64_t, const Recording&) override {
+    return MaskOutcome::Applied;
   }
+
+  // Once the source has run out in once mode, the rest of the span is
+  // cleared as the once mode clears it.
+  bool Process(uint8_t* block, int64_t length) override {
+    if (length <= 0) return true;
+    if (ended_) {
+      std::memset(block, 0, static_cast<size_t>(length));
+    } else {
+      ended_ = CopyOverwriteData(converted_, mode_, block, length, position_) == 1;
+    }
+    return true;
+  }
+
+  bool Exhausted() const override { return ended_; }
+
+ private:
+  std::vector<uint8_t> converted_;
+  uint8_t mode_;
+  uint32_t position_ = 0;
+  bool ended_ = false;
+};
+
+}  // namespace
+
+MaskOutcome PlanFileOverwrite(const WaveFormat& format, const std::string& path, uint8_t mode,
+                              FileStore& files, std::unique_ptr<Mask>* mask) {
+  std::vector<uint8_t> converted;
+  const MaskOutcome loaded = LoadOverwriteSource(path, format, files, &converted);
+  if (loaded != MaskOutcome::Applied) return loaded;
+  *mask = std::make_unique<FileOverwriteMask>(std::move(converted), mode);
   return MaskOutcome::Applied;
 }
 
-MaskOutcome ApplyFileOverwrite(std::vector<uint8_t>& image, const PcmLayout& layout,
+MaskOutcome ApplyFileOverwrite(std::vector<uint8_t>& image, const WaveFormat& format,
                                double startSeconds, double endSeconds, const std::string& path,
                                uint8_t overwriteType, FileStore& files, UndoRecord& undo) {
-  std::vector<uint8_t> converted;
-  ByteSpan span;
-  const MaskOutcome checked = PlanFileOverwrite(image.size(), layout, startSeconds, endSeconds,
-                                                path, files, &converted, &span);
-  if (checked != MaskOutcome::Applied) return checked;
-  if (!RecordUndo(image, static_cast<int32_t>(span.start), static_cast<int32_t>(span.end),
-                  undo)) {
-    return MaskOutcome::OutOfMemory;
-  }
-  uint32_t position = 0;
-  CopyOverwriteData(converted, overwriteType, image.data() + span.start, span.end - span.start,
-                    position);
-  return MaskOutcome::Applied;
+  std::unique_ptr<Mask> mask;
+  const MaskOutcome planned = PlanFileOverwrite(format, path, overwriteType, files, &mask);
+  if (planned != MaskOutcome::Applied) return planned;
+  return ApplyMaskInPlace(*mask, image, format, startSeconds, endSeconds, undo, nullptr);
 }
 
 }  // namespace belmo

@@ -9,24 +9,10 @@
 
 #include "document/platform.h"
 #include "document/undo_record.h"
-#include "effects/mask_outcome.h"
-#include "effects/mask_range.h"
+#include "document/wave_format.h"
+#include "effects/mask.h"
 
 namespace belmo {
-
-// The fields of a WAVE "fmt " chunk, in their order.
-struct PcmFormat {
-  uint16_t FormatTag = 1;
-  uint16_t Channels = 0;
-  uint32_t SamplesPerSec = 0;
-  uint32_t AvgBytesPerSec = 0;
-  uint16_t BlockAlign = 0;
-  uint16_t BitsPerSample = 0;
-};
-
-// The target format of a document: tag 1, block align = round(channels x
-// bits / 8), average bytes per second = rate x block align.
-PcmFormat TargetFormatOf(const PcmLayout& layout);
 
 constexpr uint8_t kOverwriteContinuous = 1;  // any other mode plays the file once
 
@@ -34,7 +20,7 @@ constexpr uint8_t kOverwriteContinuous = 1;  // any other mode plays the file on
 // Returns Applied with the converted bytes, or the reason it is refused:
 // SourceUnreadable, SourceTooShort (under 40 bytes), SourceNotPcm, SourceNoData,
 // SourceEmpty (nothing left after conversion), OutOfMemory.
-MaskOutcome LoadOverwriteSource(const std::string& path, const PcmFormat& target,
+MaskOutcome LoadOverwriteSource(const std::string& path, const WaveFormat& target,
                                 FileStore& files, std::vector<uint8_t>* converted);
 
 // Copies converted data into dest[0, length) from the source position,
@@ -46,21 +32,14 @@ int CopyOverwriteData(const std::vector<uint8_t>& converted, uint8_t mode, uint8
 
 // Both steps, as a block routine: 1 when the file was refused (dest and
 // position unchanged; *refusal says why) or once-mode data ended, else 0.
-int OverwriteFromFile(uint8_t* dest, const PcmFormat& target, const std::string& path,
+int OverwriteFromFile(uint8_t* dest, const WaveFormat& target, const std::string& path,
                       uint8_t mode, int64_t length, uint32_t& position, FileStore& files,
                       MaskOutcome* refusal);
-
-// The file overwrite's checks: the source read and converted (its refusals
-// first), then a range with nothing inside an image of imageSize bytes
-// (RangeInvalid). Applied gives the converted data and the span.
-MaskOutcome PlanFileOverwrite(size_t imageSize, const PcmLayout& layout, double startSeconds,
-                              double endSeconds, const std::string& path, FileStore& files,
-                              std::vector<uint8_t>* converted, ByteSpan* span);
 
 // The range entry: the source is read and converted before anything
 // changes, so a refused file leaves the image and the undo record as they
 // were.
-MaskOutcome ApplyFileOverwrite(std::vector<uint8_t>& image, const PcmLayout& layout,
+MaskOutcome ApplyFileOverwrite(std::vector<uint8_t>& image, const WaveFormat& format,
                                double startSeconds, double endSeconds, const std::string& path,
                                uint8_t overwriteType, FileStore& files, UndoRecord& undo);
 

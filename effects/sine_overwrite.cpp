@@ -5,24 +5,39 @@
 #include <cstring>
 #include <limits>
 
+#include "document/sample_codec.h"
+
 namespace belmo {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 
-// Sample values are clipped rather than wrapped: a level above 0 dB must
-// sound loud, not turn into noise. A level so high that infinity meets a
-// zero sine gives NaN; that sample is written as the zero level.
-double ClipSample(double value, double low, double high, double zeroLevel) {
-  if (std::isnan(value)) return zeroLevel;
-  return std::min(std::max(value, low), high);
-}
+class ToneMask final : public Mask {
+ public:
+  ToneMask(int32_t period, double levelDb, SampleEncoding encoding)
+      : period_(period), levelDb_(levelDb), encoding_(encoding) {}
+  int64_t PieceUnit() const override { return period_; }
+  bool ReadsSamples() const override { return false; }
+  MaskOutcome Begin(const ByteSpan&, int64_t, const Recording&) override {
+    return MaskOutcome::Applied;
+  }
+  bool Process(uint8_t* block, int64_t length) override {
+    FillSine(block, period_, levelDb_, length, encoding_);
+    return true;
+  }
+
+ private:
+  int32_t period_;
+  double levelDb_;
+  SampleEncoding encoding_;
+};
 
 }  // namespace
 
-int32_t SinePeriodBytes(int32_t sampleRate, int16_t channels, int16_t bitsPerSample, double sinHz) {
+int32_t SinePeriodBytes(const WaveFormat& format, double sinHz) {
   if (!(sinHz > 0)) return 0;  // also NaN
-  const int64_t bitsPerSecond = static_cast<int64_t>(sampleRate) * channels * bitsPerSample;
+  const int64_t bitsPerSecond =
+      static_cast<int64_t>(format.SampleRate) * format.Channels * format.BitsPerSample;
   const double quotient = static_cast<double>(bitsPerSecond) / 8.0 / sinHz;
   if (!(quotient >= 2)) return 0;
   // A tiny frequency would give a period longer than any image; the largest
@@ -37,31 +52,21 @@ int32_t SinePeriodBytes(int32_t sampleRate, int16_t channels, int16_t bitsPerSam
 }
 
 void FillSine(uint8_t* block, int32_t periodBytes, double levelDb, int64_t length,
-              int16_t bitsPerSample) {
+              SampleEncoding encoding) {
   if (periodBytes < 2 || length <= 0) return;
   const double amplitude = std::pow(10.0, levelDb / 20.0);
   // Only the part of the period that the block reaches is computed; the
-  // phase still follows the whole period. One spare byte takes the high
-  // byte of a 16-bit sample cut by an odd block length.
+  // phase still follows the whole period. Spare bytes take the high bytes
+  // of a sample cut by the block's end.
+  const int width = std::max(BytesPerSample(encoding), 1);
   const int64_t used = std::min<int64_t>(periodBytes, length);
-  std::vector<uint8_t> period(static_cast<size_t>(used) + 1, 0);
+  std::vector<uint8_t> period(static_cast<size_t>(used) + static_cast<size_t>(width), 0);
   const double periodLength = static_cast<double>(periodBytes);
-
-  if (bitsPerSample == 8) {
-    for (int64_t i = 0; i < used; ++i) {
-      const double theta = (static_cast<double>(i) / periodLength) * kTwoPi;
-      const double value = std::trunc(amplitude * (std::sin(theta) * 127) + 128);
-      period[i] = static_cast<uint8_t>(ClipSample(value, 0, 255, 128));
-    }
-  } else {
-    for (int64_t i = 0; i < used; i += 2) {
-      const double theta = (static_cast<double>(i) / periodLength) * kTwoPi;
-      const double value = std::floor(amplitude * (std::sin(theta) * 32767));
-      const auto sample = static_cast<int16_t>(ClipSample(value, -32768, 32767, 0));
-      const auto bits = static_cast<uint16_t>(sample);
-      period[i] = static_cast<uint8_t>(bits & 0xFF);
-      period[i + 1] = static_cast<uint8_t>(bits >> 8);
-    }
+  // The phase advances by byte index, so in a stereo block the second
+  // channel's sample carries the phase half a frame later than the first's.
+  for (int64_t i = 0; i < used; i += width) {
+    const double theta = (static_cast<double>(i) / periodLength) * kTwoPi;
+    EncodeToneSample(amplitude, std::sin(theta), encoding, &period[static_cast<size_t>(i)]);
   }
 
   for (int64_t offset = 0; offset < length; offset += periodBytes) {
@@ -70,30 +75,21 @@ void FillSine(uint8_t* block, int32_t periodBytes, double levelDb, int64_t lengt
   }
 }
 
-MaskOutcome PlanSineOverwrite(size_t imageSize, const PcmLayout& layout, double startSeconds,
-                              double endSeconds, double sinHz, SinePlan* plan) {
-  plan->period = SinePeriodBytes(layout.SampleRate, layout.Channels, layout.BitsPerSample, sinHz);
-  if (plan->period < 2) return MaskOutcome::FrequencyTooHigh;
-  if (!MaskSpanOf(startSeconds, endSeconds, layout, imageSize, &plan->span)) {
-    return MaskOutcome::RangeInvalid;
-  }
+MaskOutcome PlanTone(const WaveFormat& format, double sinHz, double sindB,
+                     std::unique_ptr<Mask>* mask) {
+  const int32_t period = SinePeriodBytes(format, sinHz);
+  if (period < 2) return MaskOutcome::FrequencyTooHigh;
+  *mask = std::make_unique<ToneMask>(period, sindB, format.Encoding);
   return MaskOutcome::Applied;
 }
 
-MaskOutcome ApplySineOverwrite(std::vector<uint8_t>& image, const PcmLayout& layout,
+MaskOutcome ApplySineOverwrite(std::vector<uint8_t>& image, const WaveFormat& format,
                                double startSeconds, double endSeconds, double sindB, double sinHz,
                                UndoRecord& undo) {
-  SinePlan plan;
-  const MaskOutcome checked =
-      PlanSineOverwrite(image.size(), layout, startSeconds, endSeconds, sinHz, &plan);
-  if (checked != MaskOutcome::Applied) return checked;
-  const ByteSpan span = plan.span;
-  if (!RecordUndo(image, static_cast<int32_t>(span.start), static_cast<int32_t>(span.end), undo)) {
-    return MaskOutcome::OutOfMemory;
-  }
-  FillSine(image.data() + span.start, plan.period, sindB, span.end - span.start,
-           layout.BitsPerSample);
-  return MaskOutcome::Applied;
+  std::unique_ptr<Mask> mask;
+  const MaskOutcome planned = PlanTone(format, sinHz, sindB, &mask);
+  if (planned != MaskOutcome::Applied) return planned;
+  return ApplyMaskInPlace(*mask, image, format, startSeconds, endSeconds, undo, nullptr);
 }
 
 }  // namespace belmo

@@ -7,11 +7,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "document/platform.h"
+#include "document/wave_format.h"
 #include "effects/apply_mask.h"
 #include "effects/fft.h"
+#include "effects/mask.h"
 #include "effects/mask_outcome.h"
 #include "effects/mask_range.h"
 #include "selection/sample_range.h"
@@ -32,7 +34,7 @@ class StreamedMask {
   // RunMask's checks, in its order, for the image in input (a whole WAVE
   // image checked as a load checks it). Applied when Write may follow.
   MaskOutcome Prepare(MaskKind kind, const SampleRange& range, const MaskSettings& settings,
-                      FileView& input, const PcmLayout& layout, int32_t lengthMs,
+                      FileView& input, const WaveFormat& format, int32_t lengthMs,
                       FileStore& files, TwiddleTables& tables);
 
   // Writes the whole masked image to out. Only after Prepare gave Applied,
@@ -40,10 +42,7 @@ class StreamedMask {
   StreamResult Write(FileWriter& out);
 
  private:
-  StreamResult WriteTone(FileWriter& out);
-  StreamResult WriteSource(FileWriter& out);
-  StreamResult WriteFftShift(FileWriter& out);
-  StreamResult WriteSimpleShift(FileWriter& out);
+  StreamResult WriteSpan(FileWriter& out);
   // Copies input bytes [offset, offset + length) to dest and lets the
   // view forget them.
   void TakeInput(uint8_t* dest, int64_t offset, int64_t length);
@@ -51,16 +50,10 @@ class StreamedMask {
   bool CopyInput(FileWriter& out, int64_t offset, int64_t length);
 
   size_t pieceBytes_;
-  MaskKind kind_ = MaskKind::Sine;
-  MaskSettings settings_;
   FileView* input_ = nullptr;
-  int64_t released_ = 0;          // input before this offset has been let go
-  PcmLayout layout_;
-  TwiddleTables* tables_ = nullptr;
+  int64_t released_ = 0;  // input before this offset has been let go
   ByteSpan span_;
-  int32_t period_ = 0;            // the tone's
-  int fftSize_ = 0;               // N of the FFT method
-  std::vector<uint8_t> source_;   // the overwrite file, converted
+  std::unique_ptr<Mask> mask_;
 };
 
 }  // namespace belmo

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <limits>
 #include <new>
 #include <optional>
+
+#include "document/sample_codec.h"
 
 namespace belmo {
 namespace {
@@ -24,67 +25,31 @@ struct FftWork {
 // Where the two halves of a frame live. Mono: two runs of N samples one
 // after the other. Stereo: left and right of N interleaved sample frames.
 struct FrameLayout {
-  bool sixteenBit;
-  int64_t bytesPerSample;
+  SampleEncoding encoding;
   int64_t frameBytes;    // 2N samples
   int64_t stride;        // bytes from index j to j + 1 within one half
   int64_t secondOffset;  // first byte of the second half's index 0
-  int64_t maxAmp;
+  double entryBias;
 };
 
-FrameLayout LayoutOf(int16_t channels, int16_t bitsPerSample, int n) {
+FrameLayout LayoutOf(int channels, SampleEncoding encoding, int n) {
   FrameLayout layout{};
-  layout.sixteenBit = bitsPerSample == 16;
-  layout.bytesPerSample = layout.sixteenBit ? 2 : 1;
-  layout.maxAmp = layout.sixteenBit ? 32767 : 127;
-  layout.frameBytes = 2 * static_cast<int64_t>(n) * layout.bytesPerSample;
+  layout.encoding = encoding;
+  const int64_t bytesPerSample = BytesPerSample(encoding);
+  layout.frameBytes = 2 * static_cast<int64_t>(n) * bytesPerSample;
   if (channels == 2) {
-    layout.stride = 2 * layout.bytesPerSample;
-    layout.secondOffset = layout.bytesPerSample;
+    layout.stride = 2 * bytesPerSample;
+    layout.secondOffset = bytesPerSample;
   } else {
-    layout.stride = layout.bytesPerSample;
-    layout.secondOffset = static_cast<int64_t>(n) * layout.bytesPerSample;
+    layout.stride = bytesPerSample;
+    layout.secondOffset = static_cast<int64_t>(n) * bytesPerSample;
   }
+  // 16-bit samples have always entered as their unsigned pattern (shifted
+  // up by 32768). The constant lands in bin 0 alone, which the mapping
+  // never copies, but it moves the rounding of every other bin: it stays,
+  // so that 16-bit results keep their bytes.
+  layout.entryBias = encoding == SampleEncoding::Signed16 ? 32768.0 : 0.0;
   return layout;
-}
-
-// 16-bit samples enter shifted up by 32768 (the top bit inverted), 8-bit
-// ones shifted down by 128; either constant lands in bin 0 alone, which the
-// spectrum mapping never copies.
-double ReadSample(const uint8_t* at, bool sixteenBit) {
-  if (!sixteenBit) return static_cast<double>(at[0]) - 128.0;
-  const unsigned bits = static_cast<unsigned>(at[0]) | (static_cast<unsigned>(at[1]) << 8);
-  return static_cast<double>(bits ^ 0x8000u);
-}
-
-// RoundHalfEven followed by the clip to +-maxAmp, with the same results,
-// but without its library calls: this runs for every sample of the range.
-// What lies beyond the clip needs no rounding, and what lies within it is
-// small enough for an exact conversion to an integer.
-int64_t RoundAndClip(double scaled, int64_t maxAmp) {
-  const auto limit = static_cast<double>(maxAmp);
-  if (scaled >= limit) return maxAmp;
-  if (scaled <= -limit) return -maxAmp;
-  if (std::isnan(scaled)) return 0;
-  // Sums of comparisons rather than branches: which way a sample rounds is
-  // as good as random, and a mispredicted branch costs more than the sum.
-  int64_t below = static_cast<int64_t>(scaled);  // toward zero
-  below -= static_cast<double>(below) > scaled;
-  const double fraction = scaled - static_cast<double>(below);
-  return below + ((fraction > 0.5) | ((fraction == 0.5) & ((below & 1) != 0)));
-}
-
-// The clip is symmetric: -32768 (or the byte 0) is never written, so a
-// masked recording never holds a value its negation cannot match.
-void WriteSample(uint8_t* at, double scaled, const FrameLayout& layout) {
-  const int64_t value = RoundAndClip(scaled, layout.maxAmp);
-  if (!layout.sixteenBit) {
-    at[0] = static_cast<uint8_t>(value + 128);
-    return;
-  }
-  const auto bits = static_cast<uint16_t>(static_cast<int16_t>(value));
-  at[0] = static_cast<uint8_t>(bits & 0xFF);
-  at[1] = static_cast<uint8_t>(bits >> 8);
 }
 
 // The highest bin to fill, as a double so that a ratio of any size (or
@@ -94,11 +59,19 @@ double FirstTargetBin(int n, double pitchRatio) {
   return std::trunc(static_cast<double>(n) * pitchRatio / 2.0) - 1.0;
 }
 
+void ReadHalf(const uint8_t* first, const FrameLayout& layout, int n, double* values) {
+  DecodeRun(first, layout.stride, n, layout.encoding, values);
+  if (layout.entryBias != 0) {
+    for (int j = 0; j < n; ++j) values[j] += layout.entryBias;
+  }
+}
+
 // Only whole frames are touched. The tables must be prepared for n and the
 // work arrays hold n doubles each.
-void ShiftFrames(uint8_t* block, int64_t byteLength, int16_t channels, int16_t bitsPerSample,
+void ShiftFrames(uint8_t* block, int64_t byteLength, int channels, SampleEncoding encoding,
                  double pitchRatio, int n, const TwiddleTables& tables, FftWork& work) {
-  const FrameLayout layout = LayoutOf(channels, bitsPerSample, n);
+  const FrameLayout layout = LayoutOf(channels, encoding, n);
+  if (layout.frameBytes <= 0) return;
   const double kStart = FirstTargetBin(n, pitchRatio);
   // kStart >= ratio holds only for a ratio above 0 (and not NaN): then
   // every k is at least 1 and every m = k / ratio stays below N/2.
@@ -113,10 +86,8 @@ void ShiftFrames(uint8_t* block, int64_t byteLength, int16_t channels, int16_t b
        frameStart += layout.frameBytes) {
     uint8_t* first = block + frameStart;
     uint8_t* second = first + layout.secondOffset;
-    for (int j = 0; j < n; ++j) {
-      inRe[j] = ReadSample(first + j * layout.stride, layout.sixteenBit);
-      inIm[j] = ReadSample(second + j * layout.stride, layout.sixteenBit);
-    }
+    ReadHalf(first, layout, n, inRe);
+    ReadHalf(second, layout, n, inIm);
     Fft(n, inRe, inIm, tables.ForwardCos.data(), tables.ForwardSin.data());
 
     std::fill(outRe, outRe + n, 0.0);
@@ -135,9 +106,11 @@ void ShiftFrames(uint8_t* block, int64_t byteLength, int16_t channels, int16_t b
     Fft(n, outRe, outIm, tables.InverseCos.data(), tables.InverseSin.data());
 
     for (int j = 0; j < n; ++j) {
-      WriteSample(first + j * layout.stride, outRe[j] / size, layout);
-      WriteSample(second + j * layout.stride, outIm[j] / size, layout);
+      outRe[j] /= size;
+      outIm[j] /= size;
     }
+    EncodeRunRounded(outRe, n, encoding, first, layout.stride);
+    EncodeRunRounded(outIm, n, encoding, second, layout.stride);
   }
 }
 
@@ -150,43 +123,7 @@ bool TablesServe(const TwiddleTables& tables, int n) {
          tables.InverseCos.size() >= half && tables.InverseSin.size() >= half;
 }
 
-}  // namespace
-
-int FftSizeOfIndex(unsigned fftSizeIndex) {
-  if (fftSizeIndex > 4) return 0;
-  return 1 << (fftSizeIndex + 9);
-}
-
-bool PitchShiftFft(uint8_t* block, int64_t byteLength, int16_t channels, int16_t bitsPerSample,
-                   double pitchRatio, int n, const TwiddleTables& tables) {
-  // Tables for another size would give a wrong transform, or be read past.
-  if (!TablesServe(tables, n)) return false;
-  try {
-    FftWork work(n);
-    ShiftFrames(block, byteLength, channels, bitsPerSample, pitchRatio, n, tables, work);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  return true;
-}
-
-int64_t FftFrameBytes(int16_t bitsPerSample, int n) {
-  return LayoutOf(2, bitsPerSample, n).frameBytes;
-}
-
-MaskOutcome PlanVoiceChangeFft(size_t imageSize, const PcmLayout& layout, double startSeconds,
-                               double endSeconds, double pitchRatio, unsigned fftSizeIndex,
-                               ByteSpan* span, int* n) {
-  // A ratio not above 0 would only silence the range; NaN is caught too.
-  if (!(pitchRatio > 0)) return MaskOutcome::PitchRatioInvalid;
-  *n = FftSizeOfIndex(fftSizeIndex);
-  if (*n == 0) return MaskOutcome::FftSizeInvalid;
-  if (!MaskSpanOf(startSeconds, endSeconds, layout, imageSize, span)) {
-    return MaskOutcome::RangeInvalid;
-  }
-  return MaskOutcome::Applied;
-}
-
+// Grows the tables to hold N values each; false when memory runs short.
 bool MakeRoomInTables(TwiddleTables& tables, int n) {
   try {
     for (std::vector<double>* table :
@@ -199,32 +136,92 @@ bool MakeRoomInTables(TwiddleTables& tables, int n) {
   return true;
 }
 
-MaskOutcome ApplyVoiceChangeFft(std::vector<uint8_t>& image, const PcmLayout& layout,
+class FftVoiceMask final : public Mask {
+ public:
+  FftVoiceMask(const WaveFormat& format, double pitchRatio, int n, TwiddleTables& tables)
+      : channels_(format.Channels), encoding_(format.Encoding), pitchRatio_(pitchRatio), n_(n),
+        tables_(tables) {}
+
+  int64_t PieceUnit() const override { return FftFrameBytes(encoding_, n_); }
+  bool ReadsSamples() const override { return true; }
+
+  // The work arrays and the tables' room come before the caller's undo
+  // copy, so running short of memory changes nothing.
+  MaskOutcome Begin(const ByteSpan&, int64_t, const Recording&) override {
+    try {
+      work_.emplace(n_);
+    } catch (const std::bad_alloc&) {
+      return MaskOutcome::OutOfMemory;
+    }
+    if (!MakeRoomInTables(tables_, n_)) return MaskOutcome::OutOfMemory;
+    tables_.Prepare(n_);
+    return MaskOutcome::Applied;
+  }
+
+  bool Process(uint8_t* block, int64_t length) override {
+    if (!work_ || !TablesServe(tables_, n_)) return false;
+    ShiftFrames(block, length, channels_, encoding_, pitchRatio_, n_, tables_, *work_);
+    return true;
+  }
+
+ private:
+  int channels_;
+  SampleEncoding encoding_;
+  double pitchRatio_;
+  int n_;
+  TwiddleTables& tables_;
+  std::optional<FftWork> work_;
+};
+
+}  // namespace
+
+int FftSizeOfIndex(unsigned fftSizeIndex) {
+  if (fftSizeIndex > 4) return 0;
+  return 1 << (fftSizeIndex + 9);
+}
+
+int FftIndexOfSize(double n) {
+  for (unsigned index = 0; index <= 4; ++index) {
+    if (n == FftSizeOfIndex(index)) return static_cast<int>(index);
+  }
+  return -1;
+}
+
+int64_t FftFrameBytes(SampleEncoding encoding, int n) {
+  return 2 * static_cast<int64_t>(n) * BytesPerSample(encoding);
+}
+
+bool PitchShiftFft(uint8_t* block, int64_t byteLength, int channels, SampleEncoding encoding,
+                   double pitchRatio, int n, const TwiddleTables& tables) {
+  // Tables for another size would give a wrong transform, or be read past.
+  if (!TablesServe(tables, n)) return false;
+  try {
+    FftWork work(n);
+    ShiftFrames(block, byteLength, channels, encoding, pitchRatio, n, tables, work);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+MaskOutcome PlanVoiceChangeFft(const WaveFormat& format, double pitchRatio,
+                               unsigned fftSizeIndex, TwiddleTables& tables,
+                               std::unique_ptr<Mask>* mask) {
+  // A ratio not above 0 would only silence the range; NaN is caught too.
+  if (!(pitchRatio > 0)) return MaskOutcome::PitchRatioInvalid;
+  const int n = FftSizeOfIndex(fftSizeIndex);
+  if (n == 0) return MaskOutcome::FftSizeInvalid;
+  *mask = std::make_unique<FftVoiceMask>(format, pitchRatio, n, tables);
+  return MaskOutcome::Applied;
+}
+
+MaskOutcome ApplyVoiceChangeFft(std::vector<uint8_t>& image, const WaveFormat& format,
                                 double startSeconds, double endSeconds, double pitchRatio,
                                 unsigned fftSizeIndex, TwiddleTables& tables, UndoRecord& undo) {
-  ByteSpan span;
-  int n = 0;
-  const MaskOutcome checked = PlanVoiceChangeFft(image.size(), layout, startSeconds, endSeconds,
-                                                 pitchRatio, fftSizeIndex, &span, &n);
-  if (checked != MaskOutcome::Applied) return checked;
-
-  // Everything that can fail for want of memory comes before the undo copy,
-  // and the undo copy before the first byte is changed.
-  std::optional<FftWork> work;
-  try {
-    work.emplace(n);
-  } catch (const std::bad_alloc&) {
-    return MaskOutcome::OutOfMemory;
-  }
-  if (!MakeRoomInTables(tables, n)) return MaskOutcome::OutOfMemory;
-  if (!RecordUndo(image, static_cast<int32_t>(span.start), static_cast<int32_t>(span.end), undo)) {
-    return MaskOutcome::OutOfMemory;
-  }
-
-  tables.Prepare(n);
-  ShiftFrames(image.data() + span.start, span.end - span.start, layout.Channels,
-              layout.BitsPerSample, pitchRatio, n, tables, *work);
-  return MaskOutcome::Applied;
+  std::unique_ptr<Mask> mask;
+  const MaskOutcome planned = PlanVoiceChangeFft(format, pitchRatio, fftSizeIndex, tables, &mask);
+  if (planned != MaskOutcome::Applied) return planned;
+  return ApplyMaskInPlace(*mask, image, format, startSeconds, endSeconds, undo, nullptr);
 }
 
 }  // namespace belmo

@@ -9,42 +9,34 @@
 #include <vector>
 
 #include "document/undo_record.h"
+#include "document/wave_format.h"
 #include "effects/fft.h"
-#include "effects/mask_outcome.h"
-#include "effects/mask_range.h"
+#include "effects/mask.h"
 
 namespace belmo {
 
 // N = 2^(fftSizeIndex + 9) for an index 0..4; 0 for any other index.
 int FftSizeOfIndex(unsigned fftSizeIndex);
+// The index of N; -1 for a number that is none of the five sizes.
+int FftIndexOfSize(double n);
 
-// Rewrites every whole frame of block[0, byteLength) (2N samples each); the
-// bytes after the last whole frame stay as they were. The tables must be
-// prepared for n. False (block unchanged) when the work arrays cannot be
-// allocated, or when n is not a power of two up to kMaxFftSize or not the
-// size the tables were last prepared for.
-bool PitchShiftFft(uint8_t* block, int64_t byteLength, int16_t channels, int16_t bitsPerSample,
+// Bytes of one frame: 2N samples, whatever the channel count.
+int64_t FftFrameBytes(SampleEncoding encoding, int n);
+
+// Rewrites every whole frame of block[0, byteLength); the bytes after the
+// last whole frame stay as they were. channels 2 selects the stereo layout,
+// any other count the mono one. The tables must be prepared for n. False
+// (block unchanged) when the work arrays cannot be allocated, or when n is
+// not a power of two up to kMaxFftSize or not the size the tables were
+// last prepared for.
+bool PitchShiftFft(uint8_t* block, int64_t byteLength, int channels, SampleEncoding encoding,
                    double pitchRatio, int n, const TwiddleTables& tables);
-
-// Bytes of one frame: 2N samples.
-int64_t FftFrameBytes(int16_t bitsPerSample, int n);
-
-// The FFT method's checks before memory is sought: a pitch ratio not above
-// 0 (PitchRatioInvalid), an index outside 0..4 (FftSizeInvalid), then a
-// range with nothing inside an image of imageSize bytes (RangeInvalid).
-// Applied gives the span it would rewrite and N.
-MaskOutcome PlanVoiceChangeFft(size_t imageSize, const PcmLayout& layout, double startSeconds,
-                               double endSeconds, double pitchRatio, unsigned fftSizeIndex,
-                               ByteSpan* span, int* n);
-
-// Grows the tables to hold N values each; false when memory runs short.
-bool MakeRoomInTables(TwiddleTables& tables, int n);
 
 // The range entry: range rule, undo copy, tables prepared for N, frames
 // shifted. Refuses a pitch ratio not above 0, an index outside 0..4, a range
-// with nothing inside the image, and a range whose buffers cannot be had;
+// with nothing inside the data, and a range whose buffers cannot be had;
 // then nothing changes.
-MaskOutcome ApplyVoiceChangeFft(std::vector<uint8_t>& image, const PcmLayout& layout,
+MaskOutcome ApplyVoiceChangeFft(std::vector<uint8_t>& image, const WaveFormat& format,
                                 double startSeconds, double endSeconds, double pitchRatio,
                                 unsigned fftSizeIndex, TwiddleTables& tables, UndoRecord& undo);
 

@@ -8,12 +8,15 @@
 #include <memory>
 #include <new>
 
+#include "document/sample_codec.h"
+
 namespace belmo {
 namespace {
 
 // What one call works on: w-byte samples, how many whole ones the block
 // holds, and how many resampled samples the ratio yields from them.
 struct ShiftPlan {
+  SampleEncoding encoding = SampleEncoding::Other;
   int64_t width = 0;
   int64_t blockSamples = 0;
   int64_t limit = 0;  // L; below 1 there is nothing to do
@@ -21,16 +24,18 @@ struct ShiftPlan {
 
 // False when the resampled buffer would be larger than any allocation can
 // be (a ratio near 0 makes it so); the caller reports that as lack of memory.
-bool PlanShift(int64_t byteLength, double pitchRatio, int16_t bitsPerSample, ShiftPlan* plan) {
+bool PlanShift(int64_t byteLength, double pitchRatio, SampleEncoding encoding, ShiftPlan* plan) {
   *plan = ShiftPlan{};
-  if (bitsPerSample != 8 && bitsPerSample != 16) return true;
+  const int width = BytesPerSample(encoding);
+  if (width == 0) return true;
   if (byteLength <= 0 || !(pitchRatio > 0)) return true;
-  plan->width = bitsPerSample == 16 ? 2 : 1;
+  plan->encoding = encoding;
+  plan->width = width;
   plan->blockSamples = byteLength / plan->width;
   if (plan->blockSamples < 1) return true;
-  const double limit = plan->width == 2
-                           ? static_cast<double>(byteLength) / (pitchRatio * 2)
-                           : static_cast<double>(byteLength) / pitchRatio;
+  // For one-byte samples the product is the ratio itself, exactly.
+  const double limit =
+      static_cast<double>(byteLength) / (pitchRatio * static_cast<double>(plan->width));
   // A ratio near 0 asks for more resampled samples than any process could
   // hold; the quotient is judged while still a double, since trunc() of an
   // infinite or vast one has no integer to become.
@@ -57,12 +62,6 @@ bool AllocateResampled(const ShiftPlan& plan, Resampled* resampled) {
   if (bytes > static_cast<uint64_t>(std::numeric_limits<std::ptrdiff_t>::max())) return false;
   resampled->reset(new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]);
   return *resampled != nullptr;
-}
-
-bool IsNegative(const uint8_t* sample, int64_t width) {
-  // The high byte carries the sign of a 16-bit sample; 8-bit samples are
-  // unsigned around 128.
-  return width == 2 ? sample[1] >= 0x80 : sample[0] < 0x80;
 }
 
 // Writes the first count samples of the segment to block sample `to`,
@@ -121,13 +120,17 @@ void Shift(uint8_t* block, const ShiftPlan& plan, double pitchRatio, double voic
     auto from = static_cast<int64_t>(std::trunc(pitchRatio * static_cast<double>(i)));
     from = std::min(from, plan.blockSamples - 1);
     uint8_t* sample = segment + (i - s) * w;
-    // A copy of constant size, so no call is made per sample.
+    // A copy of constant size where it can be, so no call is made per sample.
     if (w == 2) {
       std::memcpy(sample, block + from * 2, 2);
-    } else {
+    } else if (w == 1) {
       sample[0] = block[from];
+    } else {
+      std::memcpy(sample, block + from * w, static_cast<size_t>(w));
     }
-    if (i > 0 && IsNegative(sample - w, w) != IsNegative(sample, w)) ++c;
+    if (i > 0 && IsNegativeSample(sample - w, plan.encoding) != IsNegativeSample(sample, plan.encoding)) {
+      ++c;
+    }
     ++i;
     if (c == closingCount || i >= L) {
       c = 0;
@@ -140,12 +143,51 @@ void Shift(uint8_t* block, const ShiftPlan& plan, double pitchRatio, double voic
   }
 }
 
+class SimpleVoiceMask final : public Mask {
+ public:
+  SimpleVoiceMask(SampleEncoding encoding, double pitchRatio, double voiceSample)
+      : encoding_(encoding), pitchRatio_(pitchRatio), voiceSample_(voiceSample) {}
+
+  int64_t PieceUnit() const override { return 0; }
+  bool ReadsSamples() const override { return true; }
+
+  // The resampled buffer for the longest piece is had before the caller's
+  // undo copy, so running short of memory changes nothing.
+  MaskOutcome Begin(const ByteSpan&, int64_t longestPiece, const Recording&) override {
+    if (!PlanShift(longestPiece, pitchRatio_, encoding_, &plan_) ||
+        !AllocateResampled(plan_, &resampled_)) {
+      return MaskOutcome::OutOfMemory;
+    }
+    return MaskOutcome::Applied;
+  }
+
+  // A piece of another length than the one begun gets a buffer of its own.
+  bool Process(uint8_t* block, int64_t length) override {
+    ShiftPlan plan;
+    if (!PlanShift(length, pitchRatio_, encoding_, &plan)) return false;
+    if (plan.limit < 1) return true;
+    if (plan.limit != plan_.limit || !resampled_) {
+      plan_ = plan;
+      if (!AllocateResampled(plan_, &resampled_)) return false;
+    }
+    Shift(block, plan_, pitchRatio_, voiceSample_, resampled_.get());
+    return true;
+  }
+
+ private:
+  SampleEncoding encoding_;
+  double pitchRatio_;
+  double voiceSample_;
+  ShiftPlan plan_;
+  Resampled resampled_;
+};
+
 }  // namespace
 
 bool PitchShiftSimple(uint8_t* block, int64_t byteLength, double pitchRatio,
-                      int16_t bitsPerSample, double voiceSample) {
+                      SampleEncoding encoding, double voiceSample) {
   ShiftPlan plan;
-  if (!PlanShift(byteLength, pitchRatio, bitsPerSample, &plan)) return false;
+  if (!PlanShift(byteLength, pitchRatio, encoding, &plan)) return false;
   if (plan.limit < 1) return true;
   Resampled resampled;
   if (!AllocateResampled(plan, &resampled)) return false;
@@ -153,40 +195,20 @@ bool PitchShiftSimple(uint8_t* block, int64_t byteLength, double pitchRatio,
   return true;
 }
 
-MaskOutcome PlanVoiceChangeSimple(size_t imageSize, const PcmLayout& layout, double startSeconds,
-                                  double endSeconds, double pitchRatio, ByteSpan* span) {
+MaskOutcome PlanVoiceChangeSimple(const WaveFormat& format, double pitchRatio,
+                                  double voiceSample, std::unique_ptr<Mask>* mask) {
   if (!(pitchRatio > 0)) return MaskOutcome::PitchRatioInvalid;
-  if (!MaskSpanOf(startSeconds, endSeconds, layout, imageSize, span)) {
-    return MaskOutcome::RangeInvalid;
-  }
+  *mask = std::make_unique<SimpleVoiceMask>(format.Encoding, pitchRatio, voiceSample);
   return MaskOutcome::Applied;
 }
 
-MaskOutcome ApplyVoiceChangeSimple(std::vector<uint8_t>& image, const PcmLayout& layout,
+MaskOutcome ApplyVoiceChangeSimple(std::vector<uint8_t>& image, const WaveFormat& format,
                                    double startSeconds, double endSeconds, double pitchRatio,
                                    double voiceSample, UndoRecord& undo) {
-  ByteSpan span;
-  const MaskOutcome checked =
-      PlanVoiceChangeSimple(image.size(), layout, startSeconds, endSeconds, pitchRatio, &span);
-  if (checked != MaskOutcome::Applied) return checked;
-
-  // Both blocks are had before the first byte changes, so running short of
-  // memory leaves the image and the previous undo record as they were.
-  const int64_t length = span.end - span.start;
-  ShiftPlan plan;
-  Resampled resampled;
-  if (!PlanShift(length, pitchRatio, layout.BitsPerSample, &plan) ||
-      !AllocateResampled(plan, &resampled)) {
-    return MaskOutcome::OutOfMemory;
-  }
-  if (!RecordUndo(image, static_cast<int32_t>(span.start), static_cast<int32_t>(span.end),
-                  undo)) {
-    return MaskOutcome::OutOfMemory;
-  }
-  if (plan.limit >= 1) {
-    Shift(image.data() + span.start, plan, pitchRatio, voiceSample, resampled.get());
-  }
-  return MaskOutcome::Applied;
+  std::unique_ptr<Mask> mask;
+  const MaskOutcome planned = PlanVoiceChangeSimple(format, pitchRatio, voiceSample, &mask);
+  if (planned != MaskOutcome::Applied) return planned;
+  return ApplyMaskInPlace(*mask, image, format, startSeconds, endSeconds, undo, nullptr);
 }
 
 }  // namespace belmo

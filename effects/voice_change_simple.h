@@ -9,27 +9,21 @@
 #include <vector>
 
 #include "document/undo_record.h"
-#include "effects/mask_outcome.h"
-#include "effects/mask_range.h"
+#include "document/wave_format.h"
+#include "effects/mask.h"
 
 namespace belmo {
 
-// Rewrites block[0, byteLength) in place; bitsPerSample other than 8 or 16
-// leaves it unchanged. False (block unchanged) when the resampled buffer
-// cannot be allocated.
+// Rewrites block[0, byteLength) in place; an encoding the program does not
+// decode leaves it unchanged. False (block unchanged) when the resampled
+// buffer cannot be allocated.
 bool PitchShiftSimple(uint8_t* block, int64_t byteLength, double pitchRatio,
-                      int16_t bitsPerSample, double voiceSample);
-
-// The simple method's checks before memory is sought: a pitch ratio not
-// above 0 (PitchRatioInvalid), then a range with nothing inside an image of
-// imageSize bytes (RangeInvalid). Applied gives the span it would rewrite.
-MaskOutcome PlanVoiceChangeSimple(size_t imageSize, const PcmLayout& layout, double startSeconds,
-                                  double endSeconds, double pitchRatio, ByteSpan* span);
+                      SampleEncoding encoding, double voiceSample);
 
 // The range entry. Refuses a pitch ratio not above 0, a range with nothing
-// inside the image and a range whose buffers cannot be had; then nothing
+// inside the data and a range whose buffers cannot be had; then nothing
 // changes.
-MaskOutcome ApplyVoiceChangeSimple(std::vector<uint8_t>& image, const PcmLayout& layout,
+MaskOutcome ApplyVoiceChangeSimple(std::vector<uint8_t>& image, const WaveFormat& format,
                                    double startSeconds, double endSeconds, double pitchRatio,
                                    double voiceSample, UndoRecord& undo);
 

@@ -33,12 +33,10 @@ constexpr char kSource[] = "C:\\voice\\over.wav";
 bool ResampledFitsAFuzzRun(const WavDocument& document, const SampleRange& range,
                            double pitchRatio) {
   if (!(pitchRatio > 0)) return true;
-  const PcmLayout layout{document.DataTagOffset, document.Channels, document.SampleRate,
-                         document.BitsPerSample};
-  ByteSpan span = RangeToByteSpan(range.start / 1000.0, range.end / 1000.0, layout);
-  if (!FitSpanToImage(span, layout, document.Image.size())) return true;
+  ByteSpan span;
+  if (!MaskSpanOf(range.start / 1000.0, range.end / 1000.0, document.Format, &span)) return true;
   const double samples = static_cast<double>(span.end - span.start) /
-                         (pitchRatio * (document.BitsPerSample == 16 ? 2 : 1));
+                         (pitchRatio * (document.Format.BitsPerSample == 16 ? 2 : 1));
   return samples < (1 << 20) || samples >= 2.0 * std::numeric_limits<int32_t>::max();
 }
 
@@ -67,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The document as a load leaves it: only an image that passed the checks,
   // its length either as belmo-mask measures it or as the device said.
-  WaveFields fields;
+  WaveFormat fields;
   if (InspectWaveImage(image.data(), image.size(), &fields) != WaveCheck::Ok) return 0;
   // The larger FFT sizes need 8 to 32 KB of samples for one frame; rather
   // than seeds that large, the input may ask for its samples repeated.
@@ -77,12 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < added && samples > 0; ++i) image.push_back(image[first + i % samples]);
   }
   WavDocument document;
-  document.Channels = fields.Channels;
-  document.SampleRate = fields.SampleRate;
-  document.BitsPerSample = fields.BitsPerSample;
-  document.DataTagOffset = fields.DataTagOffset;
+  // Read again: the samples added above are part of the data.
+  InspectWaveImage(image.data(), image.size(), &document.Format);
   if ((flags & 1) != 0) {
-    const int64_t measured = LengthMsByChunks(image.data(), image.size(), fields);
+    const int64_t measured = LengthMsByChunks(image.data(), image.size(), document.Format);
     if (measured < 1 || measured > std::numeric_limits<int32_t>::max()) return 0;
     document.LengthMs = static_cast<int32_t>(measured);
   } else {
@@ -95,14 +91,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   if (kind == MaskKind::FileOverwrite &&
-      !fuzz::ConversionFitsAFuzzRun(source, static_cast<uint32_t>(document.SampleRate))) {
+      !fuzz::ConversionFitsAFuzzRun(source, document.Format.SampleRate)) {
     return 0;
   }
 
   fuzz::MemoryFileStore files;
   files.files[kSource] = source;
   UndoRecord undo;
-  const size_t dataStart = static_cast<size_t>(document.DataTagOffset) + 8;
+  const size_t dataStart = static_cast<size_t>(document.Format.DataStart());
   if ((flags & 4) != 0) {
     // An earlier edit, which a refused mask must leave undoable.
     RecordUndo(image, static_cast<int32_t>(dataStart), static_cast<int32_t>(image.size()), undo);
@@ -120,9 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   BELMO_FUZZ_CHECK(view != nullptr);
   TwiddleTables streamTables;
   StreamedMask streamed((flags & 32) != 0 ? 1 + added % 5000 : kStreamPieceBytes);
-  const PcmLayout layout{document.DataTagOffset, document.Channels, document.SampleRate,
-                         document.BitsPerSample};
-  MaskOutcome streamedOutcome = streamed.Prepare(kind, range, settings, *view, layout,
+  MaskOutcome streamedOutcome = streamed.Prepare(kind, range, settings, *view, document.Format,
                                                  document.LengthMs, files, streamTables);
   if (streamedOutcome == MaskOutcome::Applied) {
     std::unique_ptr<FileWriter> writer = files.BeginReplace("out.wav");
@@ -151,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const auto start = static_cast<size_t>(undo.SpanStart);
   const auto end = static_cast<size_t>(undo.SpanEnd);
-  const size_t frame = static_cast<size_t>(document.Channels) * (document.BitsPerSample / 8);
+  const size_t frame = static_cast<size_t>(document.Format.FrameBytes());
   BELMO_FUZZ_CHECK(undo.SpanStart >= 0 && start < end && end <= image.size());
   BELMO_FUZZ_CHECK(start >= dataStart);
   // Whole frames only: a half-rewritten frame would swap the channels or

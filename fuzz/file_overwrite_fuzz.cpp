@@ -53,8 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int16_t channels = (format & 2) != 0 ? 2 : 1;
   const uint32_t rate = kRates[(format >> 2) & 7];
   if (!fuzz::ConversionFitsAFuzzRun(source, rate)) return 0;
-  const PcmFormat target =
-      TargetFormatOf(PcmLayout{36, channels, static_cast<int32_t>(rate), bits});
+  WaveFormat target;
+  target.Encoding = bits == 16 ? SampleEncoding::Signed16 : SampleEncoding::Unsigned8;
+  target.Channels = static_cast<uint16_t>(channels);
+  target.SampleRate = rate;
+  target.BitsPerSample = static_cast<uint16_t>(bits);
 
   fuzz::MemoryFileStore files;
   files.files[kSource] = source;

@@ -47,22 +47,25 @@ class ScriptedDevice : public SoundDevice {
 
 struct Snapshot {
   std::vector<uint8_t> image;
-  int16_t channels;
-  int32_t rate;
-  int16_t bits;
-  int32_t dataTag;
+  uint16_t channels;
+  uint32_t rate;
+  uint16_t bits;
+  int64_t dataTag;
+  int64_t dataEnd;
   int32_t lengthMs;
   int16_t changes;
   bool saved;
 
   explicit Snapshot(const WavDocument& d)
-      : image(d.Image), channels(d.Channels), rate(d.SampleRate), bits(d.BitsPerSample),
-        dataTag(d.DataTagOffset), lengthMs(d.LengthMs), changes(d.ChangeCount),
+      : image(d.Image), channels(d.Format.Channels), rate(d.Format.SampleRate),
+        bits(d.Format.BitsPerSample), dataTag(d.Format.DataTagOffset),
+        dataEnd(d.Format.DataEnd), lengthMs(d.LengthMs), changes(d.ChangeCount),
         saved(d.HasSavedFile) {}
 
   bool Same(const WavDocument& d) const {
-    return image == d.Image && channels == d.Channels && rate == d.SampleRate &&
-           bits == d.BitsPerSample && dataTag == d.DataTagOffset && lengthMs == d.LengthMs &&
+    return image == d.Image && channels == d.Format.Channels && rate == d.Format.SampleRate &&
+           bits == d.Format.BitsPerSample && dataTag == d.Format.DataTagOffset &&
+           dataEnd == d.Format.DataEnd && lengthMs == d.LengthMs &&
            changes == d.ChangeCount && saved == d.HasSavedFile;
   }
 };
@@ -85,10 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CopyToBuffer(kWorkingCopy, document.WorkingCopyPath);
   if (documentOpen) {
     document.Image = fuzz::CanonicalWave(2, 16, 8000, 64);
-    document.Channels = 2;
-    document.SampleRate = 8000;
-    document.BitsPerSample = 16;
-    document.DataTagOffset = 36;
+    InspectWaveImage(document.Image.data(), document.Image.size(), &document.Format);
     document.LengthMs = 2;
     document.ChangeCount = 3;
     document.HasSavedFile = true;
@@ -109,17 +109,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   BELMO_FUZZ_CHECK(device.closed == device.open);
   BELMO_FUZZ_CHECK(device.open <= 1);
 
-  WaveFields fields;
+  WaveFormat fields;
   const WaveCheck check = InspectWaveImage(file.data(), file.size(), &fields);
   if (check != WaveCheck::Ok) BELMO_FUZZ_CHECK(outcome == LoadOutcomeOf(check));
 
   if (outcome == LoadOutcome::Loaded) {
     BELMO_FUZZ_CHECK(check == WaveCheck::Ok);
     BELMO_FUZZ_CHECK(document.Image == file);
-    BELMO_FUZZ_CHECK(document.Channels == fields.Channels);
-    BELMO_FUZZ_CHECK(document.SampleRate == fields.SampleRate);
-    BELMO_FUZZ_CHECK(document.BitsPerSample == fields.BitsPerSample);
-    BELMO_FUZZ_CHECK(document.DataTagOffset == fields.DataTagOffset);
+    BELMO_FUZZ_CHECK(document.Format.Channels == fields.Channels);
+    BELMO_FUZZ_CHECK(document.Format.SampleRate == fields.SampleRate);
+    BELMO_FUZZ_CHECK(document.Format.BitsPerSample == fields.BitsPerSample);
+    BELMO_FUZZ_CHECK(document.Format.DataTagOffset == fields.DataTagOffset);
+    BELMO_FUZZ_CHECK(document.Format.DataEnd == fields.DataEnd);
     BELMO_FUZZ_CHECK(document.LengthMs >= 1);
     BELMO_FUZZ_CHECK(document.ChangeCount == 0);
     BELMO_FUZZ_CHECK(document.HasSavedFile == !recovering);

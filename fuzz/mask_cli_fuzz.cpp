@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto old = before.find(path);
     if (old != before.end() && old->second == bytes) continue;
     ++written;
-    WaveFields fields;
+    WaveFormat fields;
     BELMO_FUZZ_CHECK(InspectWaveImage(bytes.data(), bytes.size(), &fields) == WaveCheck::Ok);
   }
   BELMO_FUZZ_CHECK(written <= 1);

@@ -6,9 +6,7 @@
 #include <new>
 
 #include "effects/effects_texts.h"
-#include "effects/sine_overwrite.h"
 #include "effects/voice_change_fft.h"
-#include "effects/voice_change_simple.h"
 #include "numtext/number_text.h"
 #include "settings/settings_texts.h"
 
@@ -38,17 +36,83 @@ PreviewKind KindOf(PreviewPage page, const PreviewValues& values) {
   return PreviewKind::File;
 }
 
-bool IsFftSize(int n) {
-  for (unsigned index = 0; index < kFftSizeEntryCount; ++index) {
-    if (n == FftSizeOfIndex(index)) return true;
-  }
-  return false;
+bool IsPlayableFormat(const WaveFormat& format) {
+  return format.SampleRate > 0 && (format.Channels == 1 || format.Channels == 2) &&
+         format.Encoding != SampleEncoding::Other;
 }
 
-bool IsPlayableLayout(const PcmLayout& layout) {
-  return layout.SampleRate > 0 && (layout.Channels == 1 || layout.Channels == 2) &&
-         (layout.BitsPerSample == 8 || layout.BitsPerSample == 16);
+// What a refusal of the page's mask means for the preview.
+PreviewResult PreviewResultOf(PreviewKind kind, MaskOutcome refusal) {
+  if (refusal == MaskOutcome::OutOfMemory) return PreviewResult::OutOfMemory;
+  switch (kind) {
+    case PreviewKind::Sine: return PreviewResult::SineInvalid;
+    case PreviewKind::VoiceSimple:
+    case PreviewKind::VoiceFft: return PreviewResult::VoiceInvalid;
+    case PreviewKind::File: break;
+  }
+  return PreviewResult::SourceRefused;
 }
+
+// Beyond what the masks refuse, a preview refuses a level above 0 dB (the
+// mask would clip it) and no sample waveform at all (the mask would never
+// close a segment), as OK refuses them.
+PreviewResult PreviewOwnRefusal(PreviewKind kind, const PreviewValues& values) {
+  switch (kind) {
+    case PreviewKind::Sine:
+      if (!(values.SindB <= 0)) return PreviewResult::SineInvalid;
+      break;
+    case PreviewKind::VoiceSimple:
+      if (!(values.VoiceSample > 0)) return PreviewResult::VoiceInvalid;
+      break;
+    case PreviewKind::VoiceFft: break;
+    case PreviewKind::File:
+      if (values.OverwritePath.empty()) return PreviewResult::NoOverwriteFile;
+      break;
+  }
+  return PreviewResult::Started;
+}
+
+MaskKind MaskKindOf(PreviewKind kind) {
+  switch (kind) {
+    case PreviewKind::Sine: return MaskKind::Sine;
+    case PreviewKind::VoiceSimple:
+    case PreviewKind::VoiceFft: return MaskKind::VoiceChange;
+    case PreviewKind::File: break;
+  }
+  return MaskKind::FileOverwrite;
+}
+
+// The page's values as a mask command would read them from the settings;
+// a drop-down without a size gives an index no mask accepts.
+MaskSettings SettingsOf(const PreviewValues& values) {
+  MaskSettings settings;
+  settings.SinHz = values.SinHz;
+  settings.SindB = values.SindB;
+  settings.PitchUpType = values.UseFft ? 1 : 0;
+  settings.VoicePitch = values.VoicePitch;
+  settings.VoiceSample = values.VoiceSample;
+  const int index = FftIndexOfSize(values.FftSize);
+  settings.FFTSample = static_cast<uint16_t>(index < 0 ? kFftSizeEntryCount : index);
+  settings.OverWriteFilePath = values.OverwritePath;
+  settings.OverWriteType = values.OverwriteMode;
+  return settings;
+}
+
+// The document's samples as the masks read the recording before them.
+class SourceRecording final : public Recording {
+ public:
+  SourceRecording(PreviewSource& source, const WaveFormat& format)
+      : source_(source), dataStart_(format.DataStart()), size_(format.WholeFramesEnd()) {}
+  int64_t Size() const override { return size_; }
+  void Read(int64_t offset, uint8_t* dest, int64_t length) const override {
+    source_.CopySamples(offset - dataStart_, dest, length);
+  }
+
+ private:
+  PreviewSource& source_;
+  int64_t dataStart_;
+  int64_t size_;
+};
 
 PressOutcome Refused(PreviewResult result, MaskOutcome why = MaskOutcome::Applied) {
   return PressOutcome{result, why};
@@ -87,9 +151,9 @@ const char* PreviewRefusalText(const PressOutcome& outcome) {
   return nullptr;
 }
 
-int64_t PreviewBufferLength(PreviewKind kind, const PcmFormat& format, double sinHz, int fftSize) {
-  const double rate = format.SamplesPerSec;
-  const double frame = format.BlockAlign;
+int64_t PreviewBufferLength(PreviewKind kind, const WaveFormat& format, double sinHz, int fftSize) {
+  const double rate = format.SampleRate;
+  const double frame = format.BlockAlign();
   if (!(rate > 0) || !(frame > 0)) return 0;
   double length = 0;
   switch (kind) {
@@ -113,7 +177,7 @@ int64_t PreviewBufferLength(PreviewKind kind, const PcmFormat& format, double si
   // The device takes whole frames only: a half second of an odd rate, or
   // whole periods of a fractional frequency, can end inside a sample.
   const auto bytes = static_cast<int64_t>(length);
-  const auto frameBytes = static_cast<int64_t>(format.BlockAlign);
+  const auto frameBytes = static_cast<int64_t>(format.BlockAlign());
   return std::max(bytes - bytes % frameBytes, frameBytes);
 }
 
@@ -123,7 +187,7 @@ PreviewPlayer::PreviewPlayer(PreviewDevice& device, PreviewSource& source, FileS
 PreviewPlayer::~PreviewPlayer() { StopNow(); }
 
 PressOutcome PreviewPlayer::Press(PreviewPage page, const PreviewValues& values,
-                                  const PcmLayout& layout) {
+                                  const WaveFormat& format) {
   if (state_ == PreviewState::Playing && PageOf(kind_) == page) {
     state_ = PreviewState::Draining;
     if (!queued_[0] && !queued_[1]) Finish();
@@ -131,58 +195,39 @@ PressOutcome PreviewPlayer::Press(PreviewPage page, const PreviewValues& values,
   }
   // The headers are free only once the device has handed them back.
   StopNow();
-  return Start(KindOf(page, values), values, layout);
+  return Start(KindOf(page, values), values, format);
 }
 
 PressOutcome PreviewPlayer::Start(PreviewKind kind, const PreviewValues& values,
-                                  const PcmLayout& layout) {
-  if (!IsPlayableLayout(layout)) return Refused(PreviewResult::NoDocument);
-  const PcmFormat format = TargetFormatOf(layout);
-
-  switch (kind) {
-    case PreviewKind::Sine:
-      sinePeriod_ = SinePeriodBytes(layout.SampleRate, layout.Channels, layout.BitsPerSample,
-                                    values.SinHz);
-      if (sinePeriod_ < 2 || !(values.SindB <= 0)) return Refused(PreviewResult::SineInvalid);
-      break;
-    case PreviewKind::VoiceSimple:
-      if (!(values.VoicePitch > 0) || !(values.VoiceSample > 0)) {
-        return Refused(PreviewResult::VoiceInvalid);
-      }
-      break;
-    case PreviewKind::VoiceFft:
-      if (!(values.VoicePitch > 0) || !IsFftSize(values.FftSize)) {
-        return Refused(PreviewResult::VoiceInvalid);
-      }
-      if (tables_.PreparedSize != values.FftSize) tables_.Prepare(values.FftSize);
-      break;
-    case PreviewKind::File: {
-      if (values.OverwritePath.empty()) return Refused(PreviewResult::NoOverwriteFile);
-      // Read and converted once, not at every block: the file is the same
-      // for the whole preview, and a refusal is known before any sound.
-      std::vector<uint8_t> converted;
-      const MaskOutcome loaded = LoadOverwriteSource(values.OverwritePath, format, files_, &converted);
-      if (loaded == MaskOutcome::OutOfMemory) return Refused(PreviewResult::OutOfMemory);
-      if (loaded != MaskOutcome::Applied) return Refused(PreviewResult::SourceRefused, loaded);
-      converted_.swap(converted);
-      break;
-    }
+                                  const WaveFormat& format) {
+  if (!IsPlayableFormat(format)) return Refused(PreviewResult::NoDocument);
+  const PreviewResult own = PreviewOwnRefusal(kind, values);
+  if (own != PreviewResult::Started) return Refused(own);
+  const MaskOutcome planned =
+      PlanMask(MaskKindOf(kind), SettingsOf(values), format, files_, tables_, &mask_);
+  if (planned != MaskOutcome::Applied) {
+    mask_.reset();
+    return Refused(PreviewResultOf(kind, planned), planned);
   }
 
   const int64_t length = PreviewBufferLength(kind, format, values.SinHz, values.FftSize);
-  if (length <= 0 || length > kLongestBuffer) {
-    Free(converted_);
+  // The voice previews run the mask over the whole of the document's data,
+  // a buffer at a time.
+  const ByteSpan data{format.DataStart(), format.WholeFramesEnd()};
+  if (length <= 0 || length > kLongestBuffer ||
+      mask_->Begin(data, length, SourceRecording(source_, format)) != MaskOutcome::Applied) {
+    mask_.reset();
     return Refused(PreviewResult::OutOfMemory);
   }
   if (!device_.Open(format)) {
-    Free(converted_);
+    mask_.reset();
     return Refused(PreviewResult::DeviceUnavailable);
   }
   try {
     for (auto& buffer : buffers_) buffer.assign(static_cast<size_t>(length), 0);
   } catch (const std::bad_alloc&) {
     for (auto& buffer : buffers_) Free(buffer);
-    Free(converted_);
+    mask_.reset();
     device_.Close();
     return Refused(PreviewResult::OutOfMemory);
   }
@@ -191,11 +236,8 @@ PressOutcome PreviewPlayer::Start(PreviewKind kind, const PreviewValues& values,
   }
 
   kind_ = kind;
-  values_ = values;
-  format_ = format;
   bufferLength_ = length;
   blockCounter_ = 0;
-  sourcePosition_ = 0;
   state_ = PreviewState::Playing;
   // Two blocks queued from the start; a source that fits into the first
   // never gets a second.
@@ -232,39 +274,30 @@ void PreviewPlayer::StopNow() {
 
 bool PreviewPlayer::FillAndWrite(int header) {
   uint8_t* block = buffers_[header].data();
-  const int16_t channels = static_cast<int16_t>(format_.Channels);
-  const int16_t bits = static_cast<int16_t>(format_.BitsPerSample);
   switch (kind_) {
     case PreviewKind::Sine:
-      // Every block is a whole number of periods, so each starts at phase 0.
-      FillSine(block, sinePeriod_, values_.SindB, bufferLength_, bits);
+      // Every block starts at phase 0 and the tone never ends by itself.
+      mask_->Process(block, bufferLength_);
       WriteHeader(header, bufferLength_);
       return true;
 
     case PreviewKind::VoiceSimple:
     case PreviewKind::VoiceFft: {
+      // Each block is shifted as a block of its own; the FFT method's tail
+      // after the last whole frame plays as it was read.
       const int64_t offset = static_cast<int64_t>(blockCounter_) * bufferLength_;
       const int64_t remaining = source_.CopySamples(offset, block, bufferLength_);
       const bool last = remaining <= bufferLength_;
       const int64_t length = last ? std::max<int64_t>(remaining, 0) : bufferLength_;
-      if (kind_ == PreviewKind::VoiceSimple) {
-        PitchShiftSimple(block, length, values_.VoicePitch, bits, values_.VoiceSample);
-      } else {
-        // Whole FFT frames only; a shorter tail plays as it was read.
-        const int64_t frames = int64_t{format_.BlockAlign} * values_.FftSize;
-        PitchShiftFft(block, length - length % frames, channels, bits, values_.VoicePitch,
-                      values_.FftSize, tables_);
-      }
+      mask_->Process(block, length);
       if (length > 0) WriteHeader(header, length);
       return !last;
     }
 
-    case PreviewKind::File: {
-      const int ended =
-          CopyOverwriteData(converted_, values_.OverwriteMode, block, bufferLength_, sourcePosition_);
+    case PreviewKind::File:
+      mask_->Process(block, bufferLength_);
       WriteHeader(header, bufferLength_);
-      return ended == 0;
-    }
+      return !mask_->Exhausted();
   }
   return false;
 }
@@ -279,7 +312,7 @@ void PreviewPlayer::Finish() {
   device_.Unprepare(1);
   device_.Close();
   for (auto& buffer : buffers_) Free(buffer);
-  Free(converted_);
+  mask_.reset();
   state_ = PreviewState::Idle;
 }
 

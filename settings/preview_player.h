@@ -19,11 +19,14 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "document/platform.h"
+#include "document/wave_format.h"
 #include "effects/fft.h"
 #include "effects/file_overwrite.h"
+#include "effects/mask.h"
 #include "effects/mask_outcome.h"
-#include "effects/mask_range.h"
 #include "settings/settings_form.h"
 
 namespace belmo {
@@ -54,7 +57,8 @@ PreviewValues PreviewValuesOf(const SettingsForm& form);
 class PreviewDevice {
  public:
   virtual ~PreviewDevice() = default;
-  virtual bool Open(const PcmFormat& format) = 0;
+  // Opens the device for the format's channels, rate and block align.
+  virtual bool Open(const WaveFormat& format) = 0;
   virtual void Prepare(int header, uint8_t* data, uint32_t length) = 0;
   // Queues the header with this many bytes of its buffer.
   virtual void Write(int header, uint32_t length) = 0;
@@ -102,7 +106,7 @@ const char* PreviewRefusalText(const PressOutcome& outcome);
 //   FFT voice change: frame x N x trunc(rate / N), the whole FFT frames of
 //         one second, at least one.
 // 0 when the values give nothing playable.
-int64_t PreviewBufferLength(PreviewKind kind, const PcmFormat& format, double sinHz, int fftSize);
+int64_t PreviewBufferLength(PreviewKind kind, const WaveFormat& format, double sinHz, int fftSize);
 
 enum class PreviewState {
   Idle,
@@ -118,8 +122,8 @@ class PreviewPlayer {
   PreviewPlayer& operator=(const PreviewPlayer&) = delete;
 
   // A click on a page's preview button, with the page's values and the
-  // open document's layout.
-  PressOutcome Press(PreviewPage page, const PreviewValues& values, const PcmLayout& layout);
+  // open document's format.
+  PressOutcome Press(PreviewPage page, const PreviewValues& values, const WaveFormat& format);
 
   // The device handed header back.
   void OnBufferDone(int header);
@@ -133,7 +137,7 @@ class PreviewPlayer {
   int64_t BufferLength() const { return bufferLength_; }
 
  private:
-  PressOutcome Start(PreviewKind kind, const PreviewValues& values, const PcmLayout& layout);
+  PressOutcome Start(PreviewKind kind, const PreviewValues& values, const WaveFormat& format);
   // Generates block blockCounter_ into header and queues it; false when
   // this was the preview's last block.
   bool FillAndWrite(int header);
@@ -146,17 +150,13 @@ class PreviewPlayer {
 
   PreviewState state_ = PreviewState::Idle;
   PreviewKind kind_ = PreviewKind::Sine;
-  PreviewValues values_;
-  PcmFormat format_;
-  int32_t sinePeriod_ = 0;
+  // The page's mask, planned for the document's format at the start: the
+  // tone, a voice change, or the overwrite source read and converted once.
+  std::unique_ptr<Mask> mask_;
   std::vector<uint8_t> buffers_[2];
   int64_t bufferLength_ = 0;
   uint32_t blockCounter_ = 0;
   bool queued_[2] = {false, false};  // written and not yet handed back
-  // The overwrite file, converted to the document's format once at the
-  // start, and the read position in it.
-  std::vector<uint8_t> converted_;
-  uint32_t sourcePosition_ = 0;
   // The preview's own tables: the main thread's masks fill theirs for their
   // own size at any moment.
   TwiddleTables tables_;

@@ -25,13 +25,13 @@ class WaveOutDevice final : public PreviewDevice {
   // The page whose click starts the next preview gets its notifications.
   void NotifyTo(HWND page) { page_ = page; }
 
-  bool Open(const PcmFormat& format) override {
+  bool Open(const WaveFormat& format) override {
     WAVEFORMATEX wave = {};
     wave.wFormatTag = WAVE_FORMAT_PCM;
     wave.nChannels = format.Channels;
-    wave.nSamplesPerSec = format.SamplesPerSec;
-    wave.nAvgBytesPerSec = format.AvgBytesPerSec;
-    wave.nBlockAlign = format.BlockAlign;
+    wave.nSamplesPerSec = format.SampleRate;
+    wave.nAvgBytesPerSec = format.AvgBytesPerSec();
+    wave.nBlockAlign = format.BlockAlign();
     wave.wBitsPerSample = format.BitsPerSample;
     HWAVEOUT handle = nullptr;
     if (waveOutOpen(&handle, WAVE_MAPPER, &wave, reinterpret_cast<DWORD_PTR>(page_), 0,
@@ -106,7 +106,7 @@ class DocumentSamples final : public PreviewSource {
  public:
   int64_t CopySamples(int64_t offset, uint8_t* dest, int64_t length) override {
     std::lock_guard<std::mutex> guard(DocumentLock);
-    const int64_t start = int64_t{Document.DataTagOffset} + 8;
+    const int64_t start = Document.Format.DataStart();
     const int64_t remaining = int64_t{Document.ImageSize()} - start - offset;
     if (remaining > 0 && length > 0 && offset >= 0) {
       std::memcpy(dest, Document.Image.data() + start + offset,
@@ -139,22 +139,17 @@ struct OverwriteDialogBuffers {
 
 OverwriteDialogBuffers OverwriteDialog;
 
-PcmLayout OpenDocumentLayout() {
+// With no document the format has no rate, and the preview plays nothing.
+WaveFormat OpenDocumentFormat() {
   std::lock_guard<std::mutex> guard(DocumentLock);
-  PcmLayout layout;
-  if (!Document.IsOpen()) return layout;
-  layout.DataTagOffset = Document.DataTagOffset;
-  layout.Channels = Document.Channels;
-  layout.SampleRate = Document.SampleRate;
-  layout.BitsPerSample = Document.BitsPerSample;
-  return layout;
+  return Document.IsOpen() ? Document.Format : WaveFormat{};
 }
 
 void OnPreviewButton(HWND page, PreviewPage which) {
-  const PcmLayout layout = OpenDocumentLayout();
+  const WaveFormat format = OpenDocumentFormat();
   Preview().Device.NotifyTo(page);
   const PressOutcome outcome = Preview().Player.Press(which, PreviewValuesOf(ReadSettingsForm()),
-                                                      layout);
+                                                      format);
   if (const char* refusal = PreviewRefusalText(outcome)) {
     // The missing file is a reminder, not a fault: no icon.
     const UINT icon = outcome.result == PreviewResult::NoOverwriteFile ? 0 : MB_ICONWARNING;

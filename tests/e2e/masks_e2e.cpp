@@ -42,7 +42,15 @@ Bytes Source() {
   return PcmWave(1, 11025, 8, samples);
 }
 
-const PcmLayout kTakeLayout{36, 1, 8000, 16};
+// The take as the program reads it.
+WaveFormat TakeFormat() {
+  const Bytes take = Take();
+  WaveFormat format;
+  InspectWaveImage(take.data(), take.size(), &format);
+  return format;
+}
+
+const WaveFormat kTakeLayout = TakeFormat();
 
 Bytes FileBytes(const std::string& path) {
   Bytes bytes;

@@ -50,10 +50,7 @@ WavDocument OpenDocument(int32_t lengthMs) {
                            .SampleBytes(4 * 44100 * lengthMs / 1000 + 40);
   WavDocument document;
   document.Image = builder.Build();
-  document.Channels = 2;
-  document.SampleRate = 44100;
-  document.BitsPerSample = 16;
-  document.DataTagOffset = static_cast<int32_t>(builder.DataTagOffset());
+  document.Format = test::FormatOf(document.Image);
   document.LengthMs = lengthMs;
   document.ChangeCount = 5;
   return document;
@@ -71,7 +68,7 @@ class SineSpanTest : public testing::TestWithParam<SpanCase> {};
 TEST_P(SineSpanTest, MasksFramesOfTheRangeOnly) {
   const SpanCase& c = GetParam();
   WavDocument document = OpenDocument(20);
-  ASSERT_EQ(document.DataTagOffset, 48);
+  ASSERT_EQ(document.Format.DataTagOffset, 48);
   const Bytes original = document.Image;
   UndoRecord undo;
   undo.UndoToggle = 1;
@@ -173,14 +170,13 @@ TEST(RunMask, VoiceChangeMethodFollowsPitchUpType) {
               MaskOutcome::Applied);
 
     Bytes expected = OpenDocument(1000).Image;
-    const PcmLayout layout{document.DataTagOffset, document.Channels, document.SampleRate,
-                           document.BitsPerSample};
+    const WaveFormat format = document.Format;
     UndoRecord directUndo;
     TwiddleTables directTables;
     if (type == 0) {
-      ApplyVoiceChangeSimple(expected, layout, 0, 1.0, 2, 100, directUndo);
+      ApplyVoiceChangeSimple(expected, format, 0, 1.0, 2, 100, directUndo);
     } else {
-      ApplyVoiceChangeFft(expected, layout, 0, 1.0, 2, 0, directTables, directUndo);
+      ApplyVoiceChangeFft(expected, format, 0, 1.0, 2, 0, directTables, directUndo);
     }
     EXPECT_EQ(document.Image, expected);
   }

@@ -29,9 +29,8 @@ Bytes WaveFile(uint16_t bits, uint16_t channels, uint32_t rate, const Bytes& sam
   return file;
 }
 
-PcmFormat Target(uint16_t bits, uint16_t channels, uint32_t rate) {
-  return TargetFormatOf(PcmLayout{36, static_cast<int16_t>(channels), static_cast<int32_t>(rate),
-                                  static_cast<int16_t>(bits)});
+WaveFormat Target(uint16_t bits, uint16_t channels, uint32_t rate) {
+  return test::Format(channels, static_cast<int>(rate), bits);
 }
 
 Bytes Repeat(const Bytes& unit, int times) {
@@ -47,23 +46,19 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 }
 
 TEST(OverwriteTargetFormat, RoundsBlockAlignToEven) {
-  const PcmFormat stereo = Target(16, 2, 44100);
-  EXPECT_EQ(stereo.FormatTag, 1);
-  EXPECT_EQ(stereo.Channels, 2);
-  EXPECT_EQ(stereo.SamplesPerSec, 44100u);
-  EXPECT_EQ(stereo.BitsPerSample, 16);
-  EXPECT_EQ(stereo.BlockAlign, 4);
-  EXPECT_EQ(stereo.AvgBytesPerSec, 176400u);
-  EXPECT_EQ(Target(8, 1, 11025).AvgBytesPerSec, 11025u);
-  EXPECT_EQ(Target(12, 1, 8000).BlockAlign, 2);  // 1.5
-  EXPECT_EQ(Target(4, 1, 8000).BlockAlign, 0);   // 0.5
-  EXPECT_EQ(Target(4, 5, 8000).BlockAlign, 2);   // 2.5
+  const WaveFormat stereo = Target(16, 2, 44100);
+  EXPECT_EQ(stereo.BlockAlign(), 4);
+  EXPECT_EQ(stereo.AvgBytesPerSec(), 176400u);
+  EXPECT_EQ(Target(8, 1, 11025).AvgBytesPerSec(), 11025u);
+  EXPECT_EQ(Target(12, 1, 8000).BlockAlign(), 2);  // 1.5
+  EXPECT_EQ(Target(4, 1, 8000).BlockAlign(), 0);   // 0.5
+  EXPECT_EQ(Target(4, 5, 8000).BlockAlign(), 2);   // 2.5
 }
 
 struct ConvertCase {
   const char* name;
   Bytes file;
-  PcmFormat target;
+  WaveFormat target;
   Bytes expected;
 };
 
@@ -198,7 +193,7 @@ TEST(OverwriteFromFile, KeepsPositionBetweenBuffers) {
   Bytes second(6);
   uint32_t position = 0;
   MaskOutcome refusal = MaskOutcome::NoDocument;
-  const PcmFormat target = Target(8, 1, 8000);
+  const WaveFormat target = Target(8, 1, 8000);
   EXPECT_EQ(OverwriteFromFile(first.data(), target, kSource, 1, 6, position, files, &refusal), 0);
   EXPECT_EQ(refusal, MaskOutcome::Applied);
   EXPECT_EQ(OverwriteFromFile(second.data(), target, kSource, 1, 6, position, files, &refusal), 0);
@@ -221,15 +216,15 @@ class ApplyFileOverwriteTest : public testing::TestWithParam<ApplyCase> {
   // 8-bit mono file at 2000 Hz: six frames once converted.
   ApplyFileOverwriteTest()
       : builder(test::WaveBuilder().Bits(16).Channels(2).SampleRate(4000).SampleBytes(64)),
-        layout{static_cast<int32_t>(builder.DataTagOffset()), 2, 4000, 16},
         original(builder.Build()),
+        format(test::FormatOf(original)),
         image(original) {
     files.files[kSource] = WaveFile(8, 1, 2000, {0x90, 0x70, 0x81});
   }
 
   test::WaveBuilder builder;
-  PcmLayout layout;
   Bytes original;
+  WaveFormat format;
   Bytes image;
   test::MemoryFiles files;
   UndoRecord undo;
@@ -237,7 +232,7 @@ class ApplyFileOverwriteTest : public testing::TestWithParam<ApplyCase> {
 
 TEST_P(ApplyFileOverwriteTest, OverwritesOnlyTheSpanAndRecordsUndo) {
   const ApplyCase& c = GetParam();
-  ASSERT_EQ(ApplyFileOverwrite(image, layout, 0.001, 0.003, kSource, c.mode, files, undo),
+  ASSERT_EQ(ApplyFileOverwrite(image, format, 0.001, 0.003, kSource, c.mode, files, undo),
             MaskOutcome::Applied);
   Bytes expected = original;
   std::copy(c.expectedSpan.begin(), c.expectedSpan.end(), expected.begin() + 60);
@@ -285,10 +280,10 @@ TEST_P(OverwriteRefusalTest, LeavesEverythingAsItWas) {
   const auto builder = test::WaveBuilder().Bits(16).Channels(1).SampleRate(8000).SampleBytes(32);
   const Bytes original = builder.Build();
   Bytes image = original;
-  const PcmLayout layout{static_cast<int32_t>(builder.DataTagOffset()), 1, 8000, 16};
+  const WaveFormat format = test::FormatOf(original);
   UndoRecord undo;
   ASSERT_TRUE(RecordUndo(image, 44, 48, undo));
-  EXPECT_EQ(ApplyFileOverwrite(image, layout, 0, 0.001, kSource, 1, files, undo), c.outcome);
+  EXPECT_EQ(ApplyFileOverwrite(image, format, 0, 0.001, kSource, 1, files, undo), c.outcome);
   EXPECT_EQ(image, original);
   EXPECT_EQ(undo.SavedBytes, Bytes(original.begin() + 44, original.begin() + 48));
   EXPECT_EQ(undo.SpanStart, 44);
@@ -297,7 +292,7 @@ TEST_P(OverwriteRefusalTest, LeavesEverythingAsItWas) {
   Bytes dest(8, 0xEE);
   uint32_t position = 3;
   MaskOutcome refusal = MaskOutcome::Applied;
-  EXPECT_EQ(OverwriteFromFile(dest.data(), TargetFormatOf(layout), kSource, 0, 8, position, files,
+  EXPECT_EQ(OverwriteFromFile(dest.data(), format, kSource, 0, 8, position, files,
                               &refusal),
             1);
   EXPECT_EQ(refusal, c.outcome);

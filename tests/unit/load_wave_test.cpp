@@ -97,10 +97,11 @@ const std::vector<std::string> kAllFour = {
 
 void ExpectSameDocument(const WavDocument& a, const WavDocument& b) {
   EXPECT_EQ(a.Image, b.Image);
-  EXPECT_EQ(a.Channels, b.Channels);
-  EXPECT_EQ(a.SampleRate, b.SampleRate);
-  EXPECT_EQ(a.BitsPerSample, b.BitsPerSample);
-  EXPECT_EQ(a.DataTagOffset, b.DataTagOffset);
+  EXPECT_EQ(a.Format.Channels, b.Format.Channels);
+  EXPECT_EQ(a.Format.SampleRate, b.Format.SampleRate);
+  EXPECT_EQ(a.Format.BitsPerSample, b.Format.BitsPerSample);
+  EXPECT_EQ(a.Format.DataTagOffset, b.Format.DataTagOffset);
+  EXPECT_EQ(a.Format.DataEnd, b.Format.DataEnd);
   EXPECT_EQ(a.LengthMs, b.LengthMs);
   EXPECT_EQ(std::memcmp(a.Path, b.Path, kPathBufferBytes), 0);
   EXPECT_EQ(std::memcmp(a.Title, b.Title, kPathBufferBytes), 0);
@@ -121,10 +122,7 @@ class LoadWaveTest : public testing::Test {
   // step with it.
   void OpenPreviousDocument() {
     document.Image = WaveBuilder().Channels(2).Bits(8).SampleRate(22050).SampleBytes(40).Build();
-    document.Channels = 2;
-    document.SampleRate = 22050;
-    document.BitsPerSample = 8;
-    document.DataTagOffset = 36;
+    document.Format = test::FormatOf(document.Image);
     document.LengthMs = 500;
     document.ChangeCount = 3;
     files.files[kWorkingCopy] = {document.Image, true};
@@ -154,10 +152,10 @@ TEST_F(LoadWaveTest, LoadReplacesDocumentAndWritesHiddenWorkingCopy) {
 
   EXPECT_EQ(document.Image, newImage);
   EXPECT_EQ(document.Image.data(), files.lastReadData) << "image copied instead of moved";
-  EXPECT_EQ(document.Channels, 1);
-  EXPECT_EQ(document.SampleRate, 44100);
-  EXPECT_EQ(document.BitsPerSample, 16);
-  EXPECT_EQ(document.DataTagOffset, 48);
+  EXPECT_EQ(document.Format.Channels, 1);
+  EXPECT_EQ(document.Format.SampleRate, 44100u);
+  EXPECT_EQ(document.Format.BitsPerSample, 16);
+  EXPECT_EQ(document.Format.DataTagOffset, 48);
   EXPECT_EQ(document.LengthMs, 3000);
   EXPECT_EQ(document.ChangeCount, 0);
   EXPECT_STREQ(document.Path, before.Path);

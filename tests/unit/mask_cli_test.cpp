@@ -68,7 +68,7 @@ TEST_F(MaskCliTest, SineMatchesTheProgramsArithmeticAndMayWriteOverItsInput) {
       << err;
   Bytes expected = OneSecond();
   UndoRecord undo;
-  ASSERT_EQ(ApplySineOverwrite(expected, {36, 1, 8000, 16}, 0.25, 0.5, -3, 440, undo),
+  ASSERT_EQ(ApplySineOverwrite(expected, test::Format(1, 8000, 16, 36), 0.25, 0.5, -3, 440, undo),
             MaskOutcome::Applied);
   EXPECT_EQ(Read("out.wav"), expected);
 
@@ -88,7 +88,7 @@ TEST_F(MaskCliTest, DefaultRangeIsTheDataChunkTheDeviceWouldPlay) {
   Bytes expected = image;
   UndoRecord undo;
   // The masks address samples from the first "data" bytes, as the program does.
-  ASSERT_EQ(ApplySineOverwrite(expected, {48, 1, 8000, 16}, 0, 1.0, -10, 1000, undo),
+  ASSERT_EQ(ApplySineOverwrite(expected, test::Format(1, 8000, 16, 48), 0, 1.0, -10, 1000, undo),
             MaskOutcome::Applied);
   EXPECT_EQ(Read("out.wav"), expected);
 }
@@ -136,7 +136,7 @@ TEST_F(MaskCliTest, VoiceAndFileRunTheProgramsMasks) {
   Write("in.wav", OneSecond());
   Bytes source = WaveBuilder().SampleRate(8000).Bits(8).SampleBytes(1000).Build();
   Write("source.wav", source);
-  const PcmLayout layout{36, 1, 8000, 16};
+  const WaveFormat layout = test::Format(1, 8000, 16);
   StdFileStore files;
 
   ASSERT_EQ(Run({"voice", Path("in.wav"), Path("simple.wav"), "--ratio", "1.5", "--waves", "20.9"}),
@@ -191,7 +191,7 @@ TEST_F(MaskCliTest, HelpVersionAndSettingsFile) {
       << err;
   Bytes expected = OneSecond();
   UndoRecord undo;
-  ASSERT_EQ(ApplySineOverwrite(expected, {36, 1, 8000, 16}, 0, 1.0, -6, 440, undo),
+  ASSERT_EQ(ApplySineOverwrite(expected, test::Format(1, 8000, 16, 36), 0, 1.0, -6, 440, undo),
             MaskOutcome::Applied);
   EXPECT_EQ(Read("out.wav"), expected);
 }

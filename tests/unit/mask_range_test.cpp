@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/wave_builder.h"
+
 namespace belmo {
 namespace {
 
 struct OffsetCase {
   const char* name;
-  PcmLayout layout;
+  WaveFormat layout;
   double seconds;
   int64_t offset;
 };
@@ -21,8 +23,14 @@ TEST_P(OffsetTest, TruncatesFramesThenRoundsBytes) {
   EXPECT_EQ(SecondsToByteOffset(c.seconds, c.layout), c.offset);
 }
 
-const PcmLayout kMono16{36, 1, 44100, 16};
-const PcmLayout kStereo16{36, 2, 44100, 16};
+const WaveFormat kMono16 = test::Format(1, 44100, 16);
+const WaveFormat kStereo16 = test::Format(2, 44100, 16);
+
+// The same formats with their data ending where an image of size bytes ends.
+WaveFormat EndingAt(WaveFormat format, size_t size) {
+  format.DataEnd = static_cast<int64_t>(size);
+  return format;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, OffsetTest,
@@ -31,14 +39,14 @@ INSTANTIATE_TEST_SUITE_P(
         OffsetCase{"OneMsIs44Frames", kStereo16, 1 / 1000.0, 44 + 44 * 4},
         OffsetCase{"NineMsTruncates396_9", kMono16, 9 / 1000.0, 44 + 396 * 2},
         OffsetCase{"TenMsIsExactly441", kMono16, 10 / 1000.0, 44 + 441 * 2},
-        OffsetCase{"LaterDataTag", PcmLayout{100, 1, 8000, 8}, 0.5, 108 + 4000},
+        OffsetCase{"LaterDataTag", test::Format(1, 8000, 8, 100), 0.5, 108 + 4000},
         // Beyond 32 bits: the largest millisecond count at 44.1 kHz stereo.
         OffsetCase{"LongestRange", kStereo16, 4294967295 / 1000.0, 44 + 4 * 189408057709LL},
         // Half bytes of an odd width: bits / 8 is a double division, and the
         // sum is rounded half to even.
-        OffsetCase{"TwelveBitOneFrameRoundsUp", PcmLayout{36, 1, 1000, 12}, 0.001, 46},
-        OffsetCase{"TwelveBitThreeFramesRoundsDown", PcmLayout{36, 1, 1000, 12}, 0.003, 48},
-        OffsetCase{"FourBitOneFrameRoundsDown", PcmLayout{36, 1, 1000, 4}, 0.001, 44}));
+        OffsetCase{"TwelveBitOneFrameRoundsUp", test::Format(1, 1000, 12, 36), 0.001, 46},
+        OffsetCase{"TwelveBitThreeFramesRoundsDown", test::Format(1, 1000, 12, 36), 0.003, 48},
+        OffsetCase{"FourBitOneFrameRoundsDown", test::Format(1, 1000, 4, 36), 0.001, 44}));
 
 TEST(RangeToByteSpan, TruncatesBothEndsSeparately) {
   const ByteSpan span = RangeToByteSpan(9 / 1000.0, 10 / 1000.0, kMono16);
@@ -48,7 +56,7 @@ TEST(RangeToByteSpan, TruncatesBothEndsSeparately) {
 
 struct FitCase {
   const char* name;
-  PcmLayout layout;
+  WaveFormat layout;
   ByteSpan span;
   size_t imageSize;
   bool fits;
@@ -62,7 +70,7 @@ class FitTest : public testing::TestWithParam<FitCase> {};
 TEST_P(FitTest, KeepsSpanInsideWholeFramesOfImage) {
   const FitCase& c = GetParam();
   ByteSpan span = c.span;
-  ASSERT_EQ(FitSpanToImage(span, c.layout, c.imageSize), c.fits);
+  ASSERT_EQ(FitSpanToData(span, EndingAt(c.layout, c.imageSize)), c.fits);
   if (c.fits) {
     EXPECT_EQ(span.start, c.span.start);
     EXPECT_EQ(span.end, c.end);
@@ -81,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FitCase{"Empty", kStereo16, {48, 48}, 100, false, 0},
                     FitCase{"Reversed", kStereo16, {60, 48}, 100, false, 0},
                     FitCase{"ImageShorterThanHeader", kStereo16, {44, 48}, 40, false, 0},
-                    FitCase{"NoFrameSize", PcmLayout{36, 0, 44100, 16}, {44, 48}, 100, false, 0}));
+                    FitCase{"NoFrameSize", test::Format(0, 44100, 16, 36), {44, 48}, 100, false, 0}));
 
 }  // namespace
 }  // namespace belmo

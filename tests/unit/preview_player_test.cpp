@@ -18,7 +18,7 @@ namespace {
 // Records every call as text, so a test reads the device's whole story.
 class ScriptedDevice : public PreviewDevice {
  public:
-  bool Open(const PcmFormat& format) override {
+  bool Open(const WaveFormat& format) override {
     calls.push_back("open");
     opened = format;
     return opens;
@@ -43,7 +43,7 @@ class ScriptedDevice : public PreviewDevice {
   }
 
   bool opens = true;
-  PcmFormat opened;
+  WaveFormat opened;
   std::vector<std::string> calls;
   std::vector<std::vector<uint8_t>> written;
   uint8_t* buffers[2] = {};
@@ -63,13 +63,8 @@ class ScriptedSource : public PreviewSource {
 
 using test::MemoryFiles;
 
-PcmLayout Layout(int16_t channels, int32_t rate, int16_t bits) {
-  PcmLayout layout;
-  layout.DataTagOffset = 36;
-  layout.Channels = channels;
-  layout.SampleRate = rate;
-  layout.BitsPerSample = bits;
-  return layout;
+WaveFormat Layout(int16_t channels, int32_t rate, int16_t bits) {
+  return test::Format(channels, rate, bits);
 }
 
 PreviewValues Values() {
@@ -92,21 +87,21 @@ struct Rig {
 };
 
 TEST(PreviewBuffers, HoldHalfASecondInWholePeriodsOrWholeFftFrames) {
-  const PcmFormat stereo16 = TargetFormatOf(Layout(2, 44100, 16));
-  const PcmFormat mono16 = TargetFormatOf(Layout(1, 44100, 16));
-  const PcmFormat mono8 = TargetFormatOf(Layout(1, 44100, 8));
+  const WaveFormat stereo16 = Layout(2, 44100, 16);
+  const WaveFormat mono16 = Layout(1, 44100, 16);
+  const WaveFormat mono8 = Layout(1, 44100, 8);
   EXPECT_EQ(PreviewBufferLength(PreviewKind::Sine, stereo16, 1000, 0), 88000);
-  EXPECT_EQ(SinePeriodBytes(44100, 2, 16, 1000), 176);
+  EXPECT_EQ(SinePeriodBytes(Layout(2, 44100, 16), 1000), 176);
   EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceFft, stereo16, 0, 4096), 163840);
   EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceSimple, mono8, 0, 0), 22050);
   EXPECT_EQ(PreviewBufferLength(PreviewKind::File, mono8, 0, 0), 22050);
-  EXPECT_EQ(SinePeriodBytes(44100, 1, 16, 3000), 28) << "trunc(88200 / 3000) = 29, made even";
+  EXPECT_EQ(SinePeriodBytes(Layout(1, 44100, 16), 3000), 28) << "trunc(88200 / 3000) = 29, made even";
   EXPECT_EQ(PreviewBufferLength(PreviewKind::Sine, mono16, 3000, 0), 42000);
 
   // Lengths the device could not take as they come out of the arithmetic.
-  const PcmFormat odd = TargetFormatOf(Layout(1, 11025, 16));
+  const WaveFormat odd = Layout(1, 11025, 16);
   EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceSimple, odd, 0, 0), 11024) << "whole frames";
-  const PcmFormat slow = TargetFormatOf(Layout(1, 8000, 16));
+  const WaveFormat slow = Layout(1, 8000, 16);
   EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceFft, slow, 0, 8192), 16384)
       << "a rate below N still gets one frame, not an empty buffer";
 }
@@ -117,11 +112,11 @@ TEST(PreviewPlayer, SineQueuesTwoBuffersRefillsEachReturnAndDrainsAfterAStop) {
   ASSERT_EQ(started.result, PreviewResult::Started);
   EXPECT_EQ(rig.device.Take(), (Calls{"open", "prepare 0 88000", "prepare 1 88000",
                                       "write 0 88000", "write 1 88000"}));
-  EXPECT_EQ(rig.device.opened.BlockAlign, 4);
+  EXPECT_EQ(rig.device.opened.BlockAlign(), 4);
   EXPECT_EQ(rig.player.BlockCounter(), 1u);
   // Whole periods of 176 bytes, each starting at phase 0.
   std::vector<uint8_t> period(176);
-  FillSine(period.data(), 176, -10, 176, 16);
+  FillSine(period.data(), 176, -10, 176, SampleEncoding::Signed16);
   const std::vector<uint8_t>& block = rig.device.written[1];
   for (size_t at = 0; at < block.size(); at += 176) {
     ASSERT_TRUE(std::equal(period.begin(), period.end(), block.begin() + at)) << at;
@@ -205,7 +200,7 @@ TEST(PreviewPlayer, FilePreviewEndsWhenItsSourceRunsOutOnlyInModeOnce) {
 
 TEST(PreviewPlayer, AnyOtherPressEndsThePlayingOrDrainingPreviewAtOnce) {
   Rig rig;
-  const PcmLayout layout = Layout(1, 8000, 16);
+  const WaveFormat layout = Layout(1, 8000, 16);
   rig.source.samples.assign(100000, 0);
   rig.player.Press(PreviewPage::Sine, Values(), layout);
   rig.device.Take();

@@ -25,7 +25,7 @@ class PeriodTest : public testing::TestWithParam<PeriodCase> {};
 
 TEST_P(PeriodTest, TruncatesAndLowersToEven) {
   const PeriodCase& c = GetParam();
-  EXPECT_EQ(SinePeriodBytes(c.rate, c.channels, c.bits, c.hz), c.period);
+  EXPECT_EQ(SinePeriodBytes(test::Format(c.channels, c.rate, c.bits), c.hz), c.period);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -57,7 +57,8 @@ class FillTest : public testing::TestWithParam<FillCase> {};
 TEST_P(FillTest, WritesExactBytesAndNothingBeyond) {
   const FillCase& c = GetParam();
   Bytes block(c.expected.size() + 2, 0xEE);
-  FillSine(block.data(), c.period, c.levelDb, static_cast<int64_t>(c.expected.size()), c.bits);
+  FillSine(block.data(), c.period, c.levelDb, static_cast<int64_t>(c.expected.size()),
+           test::EncodingOfBits(c.bits));
   EXPECT_EQ(Bytes(block.begin(), block.end() - 2), c.expected);
   EXPECT_EQ(block[c.expected.size()], 0xEE);
   EXPECT_EQ(block[c.expected.size() + 1], 0xEE);
@@ -90,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
         FillCase{"StereoPhasePerByte", 176, 0, 16, {0, 0, 0x21, 0x09, 0x37, 0x12, 0x35, 0x1B}},
         FillCase{"PeriodTwoIsSilence", 2, 0, 16, Bytes(10, 0)}, FillCase{"Nothing", 8, 0, 8, {}}));
 
-PcmLayout LayoutOf(const test::WaveBuilder& builder, int16_t channels, int32_t rate, int16_t bits) {
-  return PcmLayout{static_cast<int32_t>(builder.DataTagOffset()), channels, rate, bits};
+WaveFormat LayoutOf(const test::WaveBuilder& builder, int16_t channels, int32_t rate, int16_t bits) {
+  return test::Format(channels, rate, bits, static_cast<int64_t>(builder.DataTagOffset()));
 }
 
 TEST(ApplySineOverwrite, FillsSpanFromItsOwnStartAndRecordsUndo) {

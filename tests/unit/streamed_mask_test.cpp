@@ -76,19 +76,11 @@ Bytes Recording(const Format& f, double seconds) {
 
 WavDocument DocumentOf(const Bytes& image) {
   WavDocument document;
-  WaveFields fields;
-  EXPECT_EQ(InspectWaveImage(image.data(), image.size(), &fields), WaveCheck::Ok);
+  EXPECT_EQ(InspectWaveImage(image.data(), image.size(), &document.Format), WaveCheck::Ok);
   document.Image = image;
-  document.Channels = fields.Channels;
-  document.SampleRate = fields.SampleRate;
-  document.BitsPerSample = fields.BitsPerSample;
-  document.DataTagOffset = fields.DataTagOffset;
-  document.LengthMs = static_cast<int32_t>(LengthMsByChunks(image.data(), image.size(), fields));
+  document.LengthMs =
+      static_cast<int32_t>(LengthMsByChunks(image.data(), image.size(), document.Format));
   return document;
-}
-
-PcmLayout LayoutOf(const WavDocument& d) {
-  return PcmLayout{d.DataTagOffset, d.Channels, d.SampleRate, d.BitsPerSample};
 }
 
 struct Job {
@@ -132,7 +124,7 @@ MaskOutcome Streamed(const Job& job, const SampleRange& range, const Bytes& imag
   TwiddleTables tables;
   StreamedMask mask(pieceBytes);
   const MaskOutcome outcome =
-      mask.Prepare(job.kind, range, job.settings, *view, LayoutOf(d), d.LengthMs, files, tables);
+      mask.Prepare(job.kind, range, job.settings, *view, d.Format, d.LengthMs, files, tables);
   if (outcome != MaskOutcome::Applied) return outcome;
   files.files.erase("out.wav");
   std::unique_ptr<FileWriter> writer = files.BeginReplace("out.wav");
@@ -237,7 +229,7 @@ TEST(StreamedMask, RefusesWhatTheProgramRefuses) {
     TwiddleTables tables;
     StreamedMask mask;
     MaskOutcome got =
-        mask.Prepare(c.kind, c.range, settings, *view, LayoutOf(d), d.LengthMs, files, tables);
+        mask.Prepare(c.kind, c.range, settings, *view, d.Format, d.LengthMs, files, tables);
     // The simple method finds out it cannot have its buffers only when it
     // runs, which is before it writes the span.
     if (got == MaskOutcome::Applied) {
@@ -262,7 +254,7 @@ TEST(StreamedMask, AFailedWriteIsReported) {
       std::unique_ptr<FileView> view = files.OpenView("in.wav");
       TwiddleTables tables;
       StreamedMask mask(1000);
-      ASSERT_EQ(mask.Prepare(job.kind, {0, 1000}, job.settings, *view, LayoutOf(d), d.LengthMs,
+      ASSERT_EQ(mask.Prepare(job.kind, {0, 1000}, job.settings, *view, d.Format, d.LengthMs,
                              files, tables),
                 MaskOutcome::Applied);
       FailingWriter writer(room);

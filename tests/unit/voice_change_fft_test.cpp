@@ -126,7 +126,8 @@ TEST_P(PitchShiftFftLayoutTest, FramesFollowTheLayoutAndTheTailIsKept) {
   const size_t frame = 2 * n * f.bytesPerSample;
   const Bytes original = NoiseBytes(2 * frame + frame - 1, 7);
   Bytes block = original;
-  ASSERT_TRUE(PitchShiftFft(block.data(), static_cast<int64_t>(block.size()), f.channels, f.bits,
+  ASSERT_TRUE(PitchShiftFft(block.data(), static_cast<int64_t>(block.size()), f.channels,
+                            test::EncodingOfBits(f.bits),
                             1.5, n, tables));
   for (size_t start : {size_t{0}, frame}) {
     SCOPED_TRACE(start);
@@ -148,19 +149,19 @@ TEST_P(PitchShiftFftLayoutTest, FramesFollowTheLayoutAndTheTailIsKept) {
   // Less than one frame: nothing to do.
   Bytes shortBlock(original.begin(), original.begin() + frame - 1);
   ASSERT_TRUE(PitchShiftFft(shortBlock.data(), static_cast<int64_t>(shortBlock.size()), f.channels,
-                            f.bits, 1.5, n, tables));
+                            test::EncodingOfBits(f.bits), 1.5, n, tables));
   EXPECT_EQ(shortBlock, Bytes(original.begin(), original.begin() + frame - 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, PitchShiftFftLayoutTest, testing::ValuesIn(kFormats));
 
-TEST(PitchShiftFft, UnknownWidthsAndChannelCountsAreEightBitMono) {
+TEST(PitchShiftFft, ChannelCountsOtherThanTwoAreMono) {
   constexpr int n = 64;
   const TwiddleTables tables = TablesFor(n);
   const Bytes original = NoiseBytes(2 * n, 11);
   Bytes expected = original, odd = original;
-  PitchShiftFft(expected.data(), 2 * n, 1, 8, 1.5, n, tables);
-  PitchShiftFft(odd.data(), 2 * n, 3, 24, 1.5, n, tables);
+  PitchShiftFft(expected.data(), 2 * n, 1, SampleEncoding::Unsigned8, 1.5, n, tables);
+  PitchShiftFft(odd.data(), 2 * n, 3, SampleEncoding::Unsigned8, 1.5, n, tables);
   EXPECT_EQ(odd, expected);
 }
 
@@ -170,7 +171,7 @@ TEST(PitchShiftFft, RatioOneIsNotIdentity) {
   Bytes block(4 * n);
   for (int j = 0; j < 2 * n; ++j) Put16(block, 2 * j, 8000 * std::sin(2 * kPi * 10 * j / n));
   const Bytes original = block;
-  PitchShiftFft(block.data(), static_cast<int64_t>(block.size()), 1, 16, 1.0, n, tables);
+  PitchShiftFft(block.data(), static_cast<int64_t>(block.size()), 1, SampleEncoding::Signed16, 1.0, n, tables);
   EXPECT_NE(block, original);
 }
 
@@ -183,7 +184,7 @@ TEST(PitchShiftFft, HalfWayOutputsRoundToEven) {
     SCOPED_TRACE(value);
     Bytes block(4 * n);
     Put16(block, 0, value);
-    PitchShiftFft(block.data(), static_cast<int64_t>(block.size()), 1, 16, 1.0, n, tables);
+    PitchShiftFft(block.data(), static_cast<int64_t>(block.size()), 1, SampleEncoding::Signed16, 1.0, n, tables);
     Bytes expected(4 * n);
     if (value == 2) Put16(expected, 0, 1);
     EXPECT_EQ(block, expected);
@@ -194,8 +195,8 @@ TEST(PitchShiftFft, RefusesTablesPreparedForAnotherSize) {
   const TwiddleTables tables = TablesFor(512);
   Bytes block = NoiseBytes(4096, 5);
   const Bytes original = block;
-  EXPECT_FALSE(PitchShiftFft(block.data(), 4096, 1, 16, 1.5, 1024, tables));
-  EXPECT_FALSE(PitchShiftFft(block.data(), 4096, 1, 16, 1.5, 0, TwiddleTables{}));
+  EXPECT_FALSE(PitchShiftFft(block.data(), 4096, 1, SampleEncoding::Signed16, 1.5, 1024, tables));
+  EXPECT_FALSE(PitchShiftFft(block.data(), 4096, 1, SampleEncoding::Signed16, 1.5, 0, TwiddleTables{}));
   EXPECT_EQ(block, original);
 }
 
@@ -216,7 +217,8 @@ TEST(PitchShiftFft, ClipsSymmetricallyToFullScale) {
       else
         Put16(block, 2 * j, s);
     }
-    PitchShiftFft(block.data(), static_cast<int64_t>(block.size()), 1, bits, 8.0, n, tables);
+    PitchShiftFft(block.data(), static_cast<int64_t>(block.size()), 1, test::EncodingOfBits(bits),
+                  8.0, n, tables);
     int low = 0, high = 0;
     for (size_t at = 0; at < block.size(); at += width) {
       const int v = SampleAt(block, at, width);
@@ -236,7 +238,7 @@ TEST(PitchShiftFft, StereoToneMovesUpByTheRatio) {
     Put16(block, 4 * j, 8000 * std::sin(2 * kPi * m * j / n));
     Put16(block, 4 * j + 2, 8000 * std::sin(2 * kPi * m * j / n));
   }
-  PitchShiftFft(block.data(), static_cast<int64_t>(block.size()), 2, 16, 1.5, n, tables);
+  PitchShiftFft(block.data(), static_cast<int64_t>(block.size()), 2, SampleEncoding::Signed16, 1.5, n, tables);
   for (int c = 0; c < 2; ++c) {
     int peak = 0;
     double peakPower = 0;
@@ -263,22 +265,22 @@ uint64_t Fnv1a(const Bytes& bytes) {
 TEST(PitchShiftFft, GoldenOutputs) {
   const TwiddleTables tables8 = TablesFor(8);
   Bytes eight = {128, 200, 60, 90, 255, 0, 140, 128, 10, 250, 128, 128, 70, 190, 30, 220};
-  PitchShiftFft(eight.data(), 16, 1, 8, 1.5, 8, tables8);
+  PitchShiftFft(eight.data(), 16, 1, SampleEncoding::Unsigned8, 1.5, 8, tables8);
   EXPECT_EQ(eight,
             (Bytes{142, 121, 145, 110, 128, 133, 142, 103, 128, 125, 145, 85, 173, 116, 114, 139}));
 
   const TwiddleTables tables = TablesFor(512);
   Bytes stereo = NoiseBytes(2048, 21);
-  PitchShiftFft(stereo.data(), 2048, 2, 16, 0.7, 512, tables);
+  PitchShiftFft(stereo.data(), 2048, 2, SampleEncoding::Signed16, 0.7, 512, tables);
   EXPECT_EQ(Fnv1a(stereo), 262250256467826291ull);
 
   Bytes mono = NoiseBytes(1024, 22);
-  PitchShiftFft(mono.data(), 1024, 1, 8, 2.5, 512, tables);
+  PitchShiftFft(mono.data(), 1024, 1, SampleEncoding::Unsigned8, 2.5, 512, tables);
   EXPECT_EQ(Fnv1a(mono), 8146605245170849061ull);
 }
 
-PcmLayout StereoLayout(const test::WaveBuilder& builder) {
-  return PcmLayout{static_cast<int32_t>(builder.DataTagOffset()), 2, 8000, 16};
+WaveFormat StereoLayout(const test::WaveBuilder& builder) {
+  return test::Format(2, 8000, 16, static_cast<int64_t>(builder.DataTagOffset()));
 }
 
 TEST(ApplyVoiceChangeFft, ShiftsTheSpanAndKeepsItsOldBytes) {
@@ -296,7 +298,7 @@ TEST(ApplyVoiceChangeFft, ShiftsTheSpanAndKeepsItsOldBytes) {
   EXPECT_EQ(undo.SavedBytes, Bytes(original.begin() + start, original.begin() + end));
 
   Bytes expected = original;
-  PitchShiftFft(expected.data() + start, end - start, 2, 16, 1.5, 512, TablesFor(512));
+  PitchShiftFft(expected.data() + start, end - start, 2, SampleEncoding::Signed16, 1.5, 512, TablesFor(512));
   EXPECT_EQ(image, expected);
 }
 

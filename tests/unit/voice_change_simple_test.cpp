@@ -53,7 +53,7 @@ TEST_P(PitchShiftSimpleTest, RewritesBlockInPlace) {
   Bytes block = c.block;
   block.push_back(0xEE);  // must survive: outside the block
   EXPECT_TRUE(PitchShiftSimple(block.data(), static_cast<int64_t>(c.block.size()), c.ratio,
-                               c.bits, c.voiceSample));
+                               test::EncodingOfBits(c.bits), c.voiceSample));
   EXPECT_EQ(block.back(), 0xEE);
   block.pop_back();
   EXPECT_EQ(block, c.expected);
@@ -104,7 +104,7 @@ TEST(PitchShiftSimple, SignClassOf16BitSamplesIsTheHighByte) {
   // judged by the low byte there would be a single crossing.
   Bytes block{0xFF, 0x00, 0x11, 0x11, 0x00, 0xFF, 0x11, 0x11, 0x00, 0x80, 0x11, 0x11,
               0x00, 0x7F, 0x11, 0x11, 0x00, 0x01, 0x11, 0x11, 0x00, 0x90, 0x11, 0x11};
-  ASSERT_TRUE(PitchShiftSimple(block.data(), 24, 2, 16, 2));
+  ASSERT_TRUE(PitchShiftSimple(block.data(), 24, 2, SampleEncoding::Signed16, 2));
   EXPECT_EQ(block, (Bytes{0xFF, 0x00, 0x00, 0xFF, 0x00, 0x80, 0xFF, 0x00, 0x00, 0xFF, 0x00, 0x80,
                           0x00, 0x7F, 0x00, 0x01, 0x00, 0x7F, 0x00, 0x01, 0x00, 0x90, 0x11, 0x11}));
 }
@@ -125,7 +125,8 @@ TEST(PitchShiftSimple, HostileSettingsStayInsideBlock) {
           memory.insert(memory.end(), wave.begin(), wave.begin() + length);
           memory.insert(memory.end(), 8, 0xEE);
           const bool done =
-              PitchShiftSimple(memory.data() + 8, length, ratio, bits, voiceSample);
+              PitchShiftSimple(memory.data() + 8, length, ratio, test::EncodingOfBits(bits),
+                               voiceSample);
           EXPECT_EQ(Bytes(memory.begin(), memory.begin() + 8), Bytes(8, 0xEE));
           EXPECT_EQ(Bytes(memory.end() - 8, memory.end()), Bytes(8, 0xEE));
           // The half sample at the end of an odd 16-bit block is never
@@ -148,7 +149,7 @@ class ApplyVoiceChangeSimpleTest : public testing::Test {
   // 8-bit mono at 8000 Hz: 1 ms is 8 bytes.
   ApplyVoiceChangeSimpleTest()
       : builder(test::WaveBuilder().Channels(1).SampleRate(8000).Bits(8).SampleBytes(48)),
-        layout{static_cast<int32_t>(builder.DataTagOffset()), 1, 8000, 8} {
+        layout(test::Format(1, 8000, 8, static_cast<int64_t>(builder.DataTagOffset()))) {
     original = builder.Build();
     const Bytes wave = Wave8(6);
     std::copy(wave.begin(), wave.end(), original.begin() + 44);
@@ -156,7 +157,7 @@ class ApplyVoiceChangeSimpleTest : public testing::Test {
   }
 
   test::WaveBuilder builder;
-  PcmLayout layout;
+  WaveFormat layout;
   Bytes original;
   Bytes image;
   UndoRecord undo;
@@ -166,7 +167,7 @@ TEST_F(ApplyVoiceChangeSimpleTest, ShiftsTheSpanAsItsOwnBlockAndRecordsUndo) {
   ASSERT_EQ(ApplyVoiceChangeSimple(image, layout, 0.001, 0.004, 2, 2, undo),
             MaskOutcome::Applied);
   Bytes block = Wave8(3);
-  ASSERT_TRUE(PitchShiftSimple(block.data(), 24, 2, 8, 2));
+  ASSERT_TRUE(PitchShiftSimple(block.data(), 24, 2, SampleEncoding::Unsigned8, 2));
   Bytes expected = original;
   std::copy(block.begin(), block.end(), expected.begin() + 52);
   EXPECT_EQ(image, expected);

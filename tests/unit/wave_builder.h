@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "document/wave_format.h"
+
 namespace belmo::test {
 
 class WaveBuilder {
@@ -70,6 +72,34 @@ class WaveBuilder {
   size_t sampleBytes_ = 16;
   std::vector<uint8_t> extra_;
 };
+
+// The format the program reads from an image (one that passes its checks).
+inline WaveFormat FormatOf(const std::vector<uint8_t>& image) {
+  WaveFormat format;
+  InspectWaveImage(image.data(), image.size(), &format);
+  return format;
+}
+
+// The encoding of 8- and 16-bit PCM; any other width is one the program
+// does not decode.
+inline SampleEncoding EncodingOfBits(int bits) {
+  if (bits == 8) return SampleEncoding::Unsigned8;
+  if (bits == 16) return SampleEncoding::Signed16;
+  return SampleEncoding::Other;
+}
+
+// A format for samples from dataTagOffset + 8 on, with no end of its own:
+// the block or image it is used on ends them.
+inline WaveFormat Format(int channels, int rate, int bits, int64_t dataTagOffset = 36) {
+  WaveFormat format;
+  format.Encoding = EncodingOfBits(bits);
+  format.Channels = static_cast<uint16_t>(channels);
+  format.SampleRate = static_cast<uint32_t>(rate);
+  format.BitsPerSample = static_cast<uint16_t>(bits);
+  format.DataTagOffset = dataTagOffset;
+  format.DataEnd = int64_t{1} << 40;
+  return format;
+}
 
 // Overwrites bytes of an image in place, e.g. to spoil a header field.
 inline void Poke(std::vector<uint8_t>& image, size_t offset, const std::string& bytes) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "document/wav_document.h"
+#include "document/wave_format.h"
 #include "tests/unit/wave_builder.h"
 
 namespace belmo {
@@ -38,7 +38,7 @@ class InspectTest : public testing::TestWithParam<CheckCase> {};
 
 TEST_P(InspectTest, ClassifiesAndFindsFirstDataTag) {
   const CheckCase& c = GetParam();
-  WaveFields fields;
+  WaveFormat fields;
   ASSERT_EQ(InspectWaveImage(c.image.data(), c.image.size(), &fields), c.expected);
   if (c.expected == WaveCheck::Ok) {
     EXPECT_EQ(fields.DataTagOffset, c.dataTagOffset);
@@ -109,11 +109,12 @@ TEST(InspectWaveImage, ReadsFieldsAtFixedOffsets) {
   const std::vector<uint8_t> image =
       With(With(WaveBuilder().Channels(2).SampleRate(44100).Bits(8).Build(), 23, "\x7F"), 35,
            "\x7F");
-  WaveFields fields;
+  WaveFormat fields;
   ASSERT_EQ(InspectWaveImage(image.data(), image.size(), &fields), WaveCheck::Ok);
   EXPECT_EQ(fields.Channels, 2);
-  EXPECT_EQ(fields.SampleRate, 44100);
+  EXPECT_EQ(fields.SampleRate, 44100u);
   EXPECT_EQ(fields.BitsPerSample, 8);
+  EXPECT_EQ(fields.Encoding, SampleEncoding::Unsigned8);
 }
 
 TEST(InspectWaveImage, SizeBeyondInt32IsTooLarge) {
@@ -122,7 +123,7 @@ TEST(InspectWaveImage, SizeBeyondInt32IsTooLarge) {
     // the header is read.
     const std::vector<uint8_t> image = Canonical();
     const size_t claimed = static_cast<size_t>(std::numeric_limits<int32_t>::max()) + 1;
-    WaveFields fields;
+    WaveFormat fields;
     EXPECT_EQ(InspectWaveImage(image.data(), claimed, &fields), WaveCheck::TooLarge);
   }
 }

@@ -1,0 +1,89 @@
+// What a WAVE file holds and where: its sample encoding, channels, rate
+// and the place of its sample data. One reader for every file the program
+// takes in (the document, the file overwrite's source, belmo-mask's input),
+// with the rules for accepting each kind in one place.
+//
+// Every offset is a byte offset into the file's image; no size field of the
+// file is trusted beyond the bytes really present.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace belmo {
+
+// How one sample is stored.
+enum class SampleEncoding : uint8_t {
+  Unsigned8,  // 8-bit, 128 is silence
+  Signed16,   // 16-bit two's complement, little-endian
+  Other,      // a width the program does not decode (an overwrite source's only)
+};
+
+struct WaveFormat {
+  SampleEncoding Encoding = SampleEncoding::Signed16;
+  uint16_t Channels = 0;
+  uint32_t SampleRate = 0;
+  uint16_t BitsPerSample = 0;
+  // Offset of the four bytes "data"; the first sample byte is 8 bytes later.
+  int64_t DataTagOffset = 0;
+  // One past the last byte that may hold samples. Spans and conversions
+  // further cut it to whole sample frames.
+  int64_t DataEnd = 0;
+
+  int64_t DataStart() const { return DataTagOffset + 8; }
+  // Bytes of one sample frame (all channels); 0 for widths under 8 bits.
+  int32_t FrameBytes() const { return static_cast<int32_t>(Channels) * (BitsPerSample / 8); }
+  // The end of the last whole sample frame of the data.
+  int64_t WholeFramesEnd() const;
+  // The values a sound device is given for the format: block align rounded
+  // from channels x bits / 8, and rate x block align.
+  uint16_t BlockAlign() const;
+  uint32_t AvgBytesPerSec() const;
+};
+
+// Why an image is or is not a WAVE file the program can edit.
+enum class WaveCheck {
+  Ok,
+  TooShort,           // shorter than the fixed header offsets (36 bytes)
+  NotPcm,             // no "WAVE" at offset 8, or format tag is not 1
+  UnsupportedFormat,  // PCM, but not 8/16-bit mono/stereo with a sample rate
+  NoDataTag,          // no "data" tag with its length field inside the image
+  TooLarge,           // does not fit the 32-bit sizes of the document
+};
+
+// The document's reader: checks the image and reads its format. Never reads
+// outside [bytes, bytes + size); format is written only when the answer is Ok.
+WaveCheck InspectWaveImage(const uint8_t* bytes, size_t size, WaveFormat* format);
+
+// Why a file overwrite's source cannot be used.
+enum class SourceCheck {
+  Ok,
+  TooShort,  // under 40 bytes: the format fields and their 4 spare bytes
+  NotPcm,    // format tag not 1, or no sample rate
+  NoData,    // no "data" tag with a sample byte after it
+};
+
+// The overwrite source's reader. Its samples run from 8 bytes after the
+// first "data" to the end of the file.
+SourceCheck InspectOverwriteSource(const uint8_t* bytes, size_t size, WaveFormat* format);
+
+// A chunk found by walking the RIFF chunks from offset 12.
+struct ChunkSpan {
+  int64_t Offset = 0;    // of its four-byte identifier
+  uint32_t Declared = 0;  // its size field
+  // The bytes of its body really present in the image.
+  int64_t BodyBytes(size_t imageSize) const;
+};
+
+// Walks the chunks from offset 12 and finds the first one named id (four
+// bytes). A size running past the image ends the walk. False when none.
+bool FindChunk(const uint8_t* bytes, size_t size, const char* id, ChunkSpan* chunk);
+
+// The play length in milliseconds the way the sound device measures it:
+// the data chunk found by walking the chunks (not the first "data" bytes),
+// its size limited to the bytes really present, and ms = round-half-even(
+// bytes x 1000 / (rate x channels x bits / 8)). -1 when no data chunk is
+// found or the format has no bytes per second.
+int64_t LengthMsByChunks(const uint8_t* bytes, size_t size, const WaveFormat& format);
+
+}  // namespace belmo
