@@ -1,5 +1,6 @@
 #include "document/wave_format.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -96,7 +97,11 @@ WaveCheck InspectWaveImage(const uint8_t* bytes, size_t size, WaveFormat* format
   format->SampleRate = sampleRate;
   format->BitsPerSample = bitsPerSample;
   format->DataTagOffset = static_cast<int64_t>(dataTag);
-  format->DataEnd = static_cast<int64_t>(size);
+  // The samples end where the data chunk says, or where the file does if
+  // it was cut short: a chunk after the data (a title, a cue list) is
+  // never taken for samples.
+  const uint64_t declaredEnd = static_cast<uint64_t>(dataTag) + 8 + ReadLe32(bytes + dataTag + 4);
+  format->DataEnd = static_cast<int64_t>(std::min<uint64_t>(declaredEnd, size));
   return WaveCheck::Ok;
 }
 

@@ -26,8 +26,9 @@ struct WaveFormat {
   uint16_t BitsPerSample = 0;
   // Offset of the four bytes "data"; the first sample byte is 8 bytes later.
   int64_t DataTagOffset = 0;
-  // One past the last byte that may hold samples. Spans and conversions
-  // further cut it to whole sample frames.
+  // One past the last byte that may hold samples: the end of the data
+  // chunk as declared, or of the file when that comes first. Spans and
+  // conversions further cut it to whole sample frames.
   int64_t DataEnd = 0;
 
   int64_t DataStart() const { return DataTagOffset + 8; }

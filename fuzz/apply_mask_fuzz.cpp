@@ -73,6 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t first = static_cast<size_t>(fields.DataTagOffset) + 8;
     const size_t samples = image.size() - first;
     for (size_t i = 0; i < added && samples > 0; ++i) image.push_back(image[first + i % samples]);
+    // The data chunk then claims the added samples too.
+    const uint32_t declared = fuzz::ReadLe32(image, static_cast<size_t>(fields.DataTagOffset) + 4);
+    fuzz::OverwriteLe32(image, static_cast<size_t>(fields.DataTagOffset) + 4,
+                    declared + std::min<uint32_t>(added, UINT32_MAX - declared));
   }
   WavDocument document;
   // Read again: the samples added above are part of the data.
@@ -140,8 +144,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
 
-  // The header and everything before the samples belong to no mask.
+  // The header and everything before the samples belong to no mask, and
+  // neither does anything after the data chunk (a title, a cue list).
   BELMO_FUZZ_CHECK(std::equal(image.begin(), image.begin() + dataStart, document.Image.begin()));
+  const uint64_t declaredEnd =
+      dataStart + uint64_t{fuzz::ReadLe32(image, dataStart - 4)};
+  const size_t dataEnd = static_cast<size_t>(std::min<uint64_t>(declaredEnd, image.size()));
+  BELMO_FUZZ_CHECK(
+      std::equal(image.begin() + dataEnd, image.end(), document.Image.begin() + dataEnd));
 
   const auto start = static_cast<size_t>(undo.SpanStart);
   const auto end = static_cast<size_t>(undo.SpanEnd);

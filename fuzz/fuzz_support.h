@@ -140,6 +140,11 @@ inline uint32_t ReadLe32(const std::vector<uint8_t>& bytes, size_t at) {
          static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
 }
 
+inline void OverwriteLe32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+  if (at + 4 > bytes.size()) return;
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
 // Converting a source to a rate far above its own multiplies its size: a
 // 4 KB file that claims 1 Hz becomes hundreds of megabytes at 96 kHz. That
 // is the file's honest size at the new rate, not a fault, but one input of

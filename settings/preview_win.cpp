@@ -99,15 +99,16 @@ class WaveOutDevice final : public PreviewDevice {
   uint32_t prepared_[2] = {};
 };
 
-// The open document as the voice previews read it. The main thread
-// replaces or rewrites the image under DocumentLock; a block is copied
-// under it too, and measured against the image as it is at that moment.
+// The open document as the voice previews read it: the whole frames of its
+// data chunk. The main thread replaces or rewrites the image under
+// DocumentLock; a block is copied under it too, and measured against the
+// document as it is at that moment.
 class DocumentSamples final : public PreviewSource {
  public:
   int64_t CopySamples(int64_t offset, uint8_t* dest, int64_t length) override {
     std::lock_guard<std::mutex> guard(DocumentLock);
     const int64_t start = Document.Format.DataStart();
-    const int64_t remaining = int64_t{Document.ImageSize()} - start - offset;
+    const int64_t remaining = Document.Format.WholeFramesEnd() - start - offset;
     if (remaining > 0 && length > 0 && offset >= 0) {
       std::memcpy(dest, Document.Image.data() + start + offset,
                   static_cast<size_t>(remaining < length ? remaining : length));

@@ -48,7 +48,8 @@ struct Format {
 // About a second of a voice-like signal, with a chunk before the data and
 // half a frame after it, so that neither end of the data is where a
 // canonical file has it.
-Bytes Recording(const Format& f, double seconds) {
+// A chunk after the data, as recorders write titles, may follow.
+Bytes Recording(const Format& f, double seconds, const std::string& after = "") {
   const size_t frameBytes = f.channels * f.bits / 8u;
   const auto frames = static_cast<size_t>(seconds * f.rate);
   auto builder = test::WaveBuilder()
@@ -57,15 +58,17 @@ Bytes Recording(const Format& f, double seconds) {
                      .SampleRate(f.rate)
                      .Chunk("LIST", "odd")
                      .SampleBytes(frames * frameBytes + (f.bits == 16 ? 2 : 0));
+  if (!after.empty()) builder.After("LIST", after);
   Bytes image = builder.Build();
   const size_t first = builder.DataTagOffset() + 8;
-  for (size_t i = 0; first + i * (f.bits / 8u) < image.size(); ++i) {
+  const size_t end = first + frames * frameBytes + (f.bits == 16 ? 2 : 0);
+  for (size_t i = 0; first + i * (f.bits / 8u) < end; ++i) {
     const double v = 0.5 * std::sin(i * 0.031) + 0.3 * std::sin(i * 0.17 + 1) +
                      0.05 * std::sin(i * 1.3);
     uint8_t* at = image.data() + first + i * (f.bits / 8u);
     if (f.bits == 8) {
       at[0] = static_cast<uint8_t>(128 + std::lround(v * 120));
-    } else if (at + 1 < image.data() + image.size()) {
+    } else if (at + 1 < image.data() + end) {
       const auto s = static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 30000)));
       at[0] = static_cast<uint8_t>(s);
       at[1] = static_cast<uint8_t>(s >> 8);
@@ -176,6 +179,41 @@ TEST(StreamedMask, WritesWhatTheProgramLeavesInTheImage) {
           ASSERT_EQ(Streamed(job, range, image, files, piece, &written), want);
           ASSERT_TRUE(written == expected);
         }
+      }
+    }
+  }
+}
+
+// A range reaching the length the device reports (rounded up to a whole
+// millisecond) stops at the last whole frame of the data chunk: the chunk
+// after it (a title) and the header keep every byte, in the window and in
+// the tool alike.
+TEST(StreamedMask, ChunksAroundTheDataKeepEveryByte) {
+  const std::string title = "INFOINAMInterview 2026-12-07";
+  const Format formats[] = {{16, 2, 44100}, {8, 1, 8000}, {16, 1, 11025}};
+  MemoryFiles files;
+  files.files[kSourcePath] = Recording({8, 1, 11025}, 0.1);
+  for (const Format& format : formats) {
+    // 44127 frames at 44.1 kHz measure 1000.6 ms, which the device calls 1001.
+    const Bytes image = Recording(format, 44127.0 / 44100, title);
+    const WavDocument d = DocumentOf(image);
+    const int64_t dataEnd = d.Format.DataEnd;
+    ASSERT_LT(dataEnd, static_cast<int64_t>(image.size()));
+    for (const Job& job : Jobs()) {
+      for (const SampleRange& range :
+           {SampleRange{0, static_cast<uint32_t>(d.LengthMs)},
+            SampleRange{900, static_cast<uint32_t>(d.LengthMs)}}) {
+        SCOPED_TRACE(testing::Message() << job.name << ", " << format.bits << "-bit "
+                                        << format.channels << " ch, " << range.start << "-"
+                                        << range.end << " ms");
+        Bytes masked;
+        ASSERT_EQ(InMemory(job, range, image, files, &masked), MaskOutcome::Applied);
+        EXPECT_TRUE(std::equal(image.begin() + dataEnd, image.end(), masked.begin() + dataEnd));
+        EXPECT_TRUE(std::equal(image.begin(), image.begin() + d.Format.DataStart(),
+                               masked.begin()));
+        Bytes written;
+        ASSERT_EQ(Streamed(job, range, image, files, 1000, &written), MaskOutcome::Applied);
+        EXPECT_TRUE(written == masked);
       }
     }
   }

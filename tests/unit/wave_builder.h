@@ -27,6 +27,17 @@ class WaveBuilder {
     return *this;
   }
 
+  // A chunk placed after the data chunk, where recorders put titles and
+  // cue lists.
+  WaveBuilder& After(const std::string& id, const std::string& payload) {
+    if (sampleBytes_ % 2 != 0 && after_.empty()) after_.push_back(0);  // the data's pad byte
+    after_.insert(after_.end(), id.begin(), id.end());
+    Le32(after_, static_cast<uint32_t>(payload.size()));
+    after_.insert(after_.end(), payload.begin(), payload.end());
+    if (payload.size() % 2 != 0) after_.push_back(0);
+    return *this;
+  }
+
   // Offset of the data chunk's "data" tag in the built image.
   size_t DataTagOffset() const { return 36 + extra_.size(); }
 
@@ -34,7 +45,7 @@ class WaveBuilder {
     const uint16_t blockAlign = static_cast<uint16_t>(channels_ * bits_ / 8);
     std::vector<uint8_t> image;
     Text(image, "RIFF");
-    Le32(image, static_cast<uint32_t>(36 + extra_.size() + sampleBytes_));
+    Le32(image, static_cast<uint32_t>(36 + extra_.size() + sampleBytes_ + after_.size()));
     Text(image, "WAVE");
     Text(image, "fmt ");
     Le32(image, 16);
@@ -49,6 +60,7 @@ class WaveBuilder {
     Le32(image, static_cast<uint32_t>(sampleBytes_));
     // A ramp: sample bytes that never spell a tag and differ between files.
     for (size_t i = 0; i < sampleBytes_; ++i) image.push_back(static_cast<uint8_t>(i * 7 + 1));
+    image.insert(image.end(), after_.begin(), after_.end());
     return image;
   }
 
@@ -71,6 +83,7 @@ class WaveBuilder {
   uint16_t bits_ = 16;
   size_t sampleBytes_ = 16;
   std::vector<uint8_t> extra_;
+  std::vector<uint8_t> after_;
 };
 
 // The format the program reads from an image (one that passes its checks).
