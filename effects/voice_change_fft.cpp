@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <new>
 #include <optional>
 
@@ -136,18 +137,32 @@ bool MakeRoomInTables(TwiddleTables& tables, int n) {
   return true;
 }
 
+// The bytes after the last whole frame of a span are not left as they
+// were: a range that is not a whole number of frames would keep the end of
+// what was said (a last syllable, or all of a short name at a low rate).
+// They come from one more frame, shifted like any other: the frame of the
+// recording that ends where the span ends (or the data's first frame, when
+// the span ends sooner), its missing end filled with silence. Only the
+// tail is written back, so every whole frame keeps the bytes it had.
+struct TailFrame {
+  std::vector<uint8_t> shifted;  // one frame
+  int64_t spanOffset = 0;        // where the tail starts, from the span's start
+  int64_t frameOffset = 0;       // where it starts in the frame
+  int64_t length = 0;            // 0: the span is whole frames
+};
+
 class FftVoiceMask final : public Mask {
  public:
   FftVoiceMask(const WaveFormat& format, double pitchRatio, int n, TwiddleTables& tables)
-      : channels_(format.Channels), encoding_(format.Encoding), pitchRatio_(pitchRatio), n_(n),
-        tables_(tables) {}
+      : format_(format), pitchRatio_(pitchRatio), n_(n), tables_(tables) {}
 
-  int64_t PieceUnit() const override { return FftFrameBytes(encoding_, n_); }
+  int64_t PieceUnit() const override { return FftFrameBytes(format_.Encoding, n_); }
   bool ReadsSamples() const override { return true; }
 
-  // The work arrays and the tables' room come before the caller's undo
-  // copy, so running short of memory changes nothing.
-  MaskOutcome Begin(const ByteSpan&, int64_t, const Recording&) override {
+  // The work arrays, the tables' room and the tail come before the caller's
+  // undo copy, so running short of memory changes nothing, and the tail is
+  // made from the recording as it was.
+  MaskOutcome Begin(const ByteSpan& span, int64_t, const Recording& original) override {
     try {
       work_.emplace(n_);
     } catch (const std::bad_alloc&) {
@@ -155,22 +170,62 @@ class FftVoiceMask final : public Mask {
     }
     if (!MakeRoomInTables(tables_, n_)) return MaskOutcome::OutOfMemory;
     tables_.Prepare(n_);
+    if (!MakeTail(span, original)) return MaskOutcome::OutOfMemory;
+    processed_ = 0;
     return MaskOutcome::Applied;
   }
 
   bool Process(uint8_t* block, int64_t length) override {
     if (!work_ || !TablesServe(tables_, n_)) return false;
-    ShiftFrames(block, length, channels_, encoding_, pitchRatio_, n_, tables_, *work_);
+    ShiftFrames(block, length, format_.Channels, format_.Encoding, pitchRatio_, n_, tables_, *work_);
+    // The tail is written by the piece that holds it: the last one, when
+    // the pieces are whole frames.
+    const int64_t at = tail_.spanOffset - processed_;
+    if (tail_.length > 0 && at >= 0 && at + tail_.length <= length) {
+      std::memcpy(block + at, tail_.shifted.data() + tail_.frameOffset,
+                  static_cast<size_t>(tail_.length));
+    }
+    processed_ += length;
     return true;
   }
 
  private:
-  int channels_;
-  SampleEncoding encoding_;
+  bool MakeTail(const ByteSpan& span, const Recording& original) {
+    tail_ = TailFrame{};
+    const int64_t frame = PieceUnit();
+    if (frame <= 0) return true;
+    const int64_t tailStart = span.start + (span.Length() / frame) * frame;
+    if (tailStart >= span.end) return true;
+    WaveFormat present = format_;
+    present.DataEnd = std::min(format_.DataEnd, original.Size());
+    const int64_t dataStart = present.DataStart();
+    const int64_t dataEnd = present.WholeFramesEnd();
+    const int64_t windowStart = span.end - frame >= dataStart ? span.end - frame : dataStart;
+    const int64_t windowEnd = std::min(windowStart + frame, dataEnd);
+    if (windowStart > tailStart || windowEnd < span.end) return true;  // not a span of this data
+    try {
+      tail_.shifted.resize(static_cast<size_t>(frame));
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    original.Read(windowStart, tail_.shifted.data(), windowEnd - windowStart);
+    FillSilence(tail_.shifted.data() + (windowEnd - windowStart), frame - (windowEnd - windowStart),
+                format_.Encoding);
+    ShiftFrames(tail_.shifted.data(), frame, format_.Channels, format_.Encoding, pitchRatio_, n_,
+                tables_, *work_);
+    tail_.spanOffset = tailStart - span.start;
+    tail_.frameOffset = tailStart - windowStart;
+    tail_.length = span.end - tailStart;
+    return true;
+  }
+
+  WaveFormat format_;
   double pitchRatio_;
   int n_;
   TwiddleTables& tables_;
   std::optional<FftWork> work_;
+  TailFrame tail_;
+  int64_t processed_ = 0;
 };
 
 }  // namespace

@@ -165,11 +165,15 @@ int64_t PreviewBufferLength(PreviewKind kind, const WaveFormat& format, double s
     case PreviewKind::File:
       length = std::trunc(rate * frame * 0.5);
       break;
-    case PreviewKind::VoiceFft:
-      if (fftSize <= 0) return 0;
-      // A file slower than one FFT frame per second still gets one frame.
-      length = frame * fftSize * std::max(1.0, std::trunc(rate / fftSize));
+    case PreviewKind::VoiceFft: {
+      // Whole frames of the voice change (2N samples, whatever the channel
+      // count), so that every full buffer is voice-changed to its end; a
+      // file slower than one frame per second still gets one.
+      const auto fftFrame = static_cast<double>(FftFrameBytes(format.Encoding, fftSize));
+      if (!(fftFrame > 0)) return 0;
+      length = fftFrame * std::max(1.0, std::trunc(rate * frame / fftFrame));
       break;
+    }
   }
   if (!(length < static_cast<double>(std::numeric_limits<int64_t>::max()))) {
     return std::numeric_limits<int64_t>::max();

@@ -103,8 +103,9 @@ const char* PreviewRefusalText(const PressOutcome& outcome);
 //   sine: round(hz x trunc(rate x 0.5 x frame / hz)), half a second in whole
 //         periods;
 //   simple voice change, file: trunc(rate x frame x 0.5), half a second;
-//   FFT voice change: frame x N x trunc(rate / N), the whole FFT frames of
-//         one second, at least one.
+//   FFT voice change: F x max(1, trunc(rate x frame / F)), F being an FFT
+//         frame of 2N samples: the whole FFT frames of one second, at
+//         least one.
 // 0 when the values give nothing playable.
 int64_t PreviewBufferLength(PreviewKind kind, const WaveFormat& format, double sinHz, int fftSize);
 

@@ -4,8 +4,10 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/command_ids.h"
@@ -134,6 +136,45 @@ TEST(Masks, VoiceChangeAndFileOverwriteWriteWhatTheCoreComputes) {
     EXPECT_FALSE(belmo.MenuGrayed(kCmdUndo));
     CloseWithoutSaving(belmo);
   }
+}
+
+// At 8 kHz mono a frame of N = 4096 lasts a second: a name masked over
+// 0.8 s must still be changed, to its very end.
+TEST(Masks, FftVoiceChangeMasksARangeShorterThanOneFrame) {
+  Sandbox sandbox("masks-fft-short");
+  MaskSettings fft;
+  fft.PitchUpType = 1;
+  fft.FFTSample = 3;
+  WriteSettings(sandbox, fft);
+  ASSERT_TRUE(WriteFileBytes(sandbox.Path("take.wav"), Take()));
+  Belmo belmo;
+  ASSERT_TRUE(belmo.Start(sandbox, " \"" + sandbox.Path("take.wav") + "\""));
+  ASSERT_NE(belmo.WaitMainWindow(), nullptr);
+  MainControls controls(belmo);
+  for (auto [box, text] : {std::pair{controls.startSeconds, "0.1"}, {controls.endSeconds, "0.9"}}) {
+    Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    for (const char* ch = text; *ch != '\0'; ++ch) PostMessageA(box, WM_CHAR, *ch, 0);
+  }
+  ASSERT_TRUE(belmo.Flush());
+  PostMessageA(controls.voiceButton, BM_CLICK, 0, 0);
+  HWND box = belmo.WaitMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(Belmo::BoxText(box), "処理が終了しました。");
+  Belmo::Answer(box, IDOK);
+  belmo.Flush();
+
+  Bytes expected = Take();
+  UndoRecord undo;
+  TwiddleTables tables;
+  ApplyVoiceChangeFft(expected, kTakeLayout, 0.1, 0.9, fft.VoicePitch, 3, tables, undo);
+  const Bytes masked = FileBytes(sandbox.Path("temp.tmp"));
+  EXPECT_TRUE(masked == expected);
+  // The last 10 ms of the range (80 samples) are no longer the take's.
+  const Bytes take = Take();
+  const size_t end = 44 + 2 * 7200;
+  EXPECT_FALSE(std::equal(take.begin() + end - 160, take.begin() + end, masked.begin() + end - 160));
+  EXPECT_TRUE(std::equal(take.begin() + end, take.end(), masked.begin() + end));
+  CloseWithoutSaving(belmo);
 }
 
 TEST(Masks, OverwriteFileThatCannotBeUsedChangesNothing) {

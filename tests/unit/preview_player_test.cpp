@@ -102,8 +102,13 @@ TEST(PreviewBuffers, HoldHalfASecondInWholePeriodsOrWholeFftFrames) {
   const WaveFormat odd = Layout(1, 11025, 16);
   EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceSimple, odd, 0, 0), 11024) << "whole frames";
   const WaveFormat slow = Layout(1, 8000, 16);
-  EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceFft, slow, 0, 8192), 16384)
-      << "a rate below N still gets one frame, not an empty buffer";
+  EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceFft, slow, 0, 8192), 32768)
+      << "a rate below N still gets one whole frame of 2N samples, not an empty buffer";
+  // Mono frames hold 2N samples: whole ones only, or the last half frame of
+  // every buffer would play the voice unchanged.
+  EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceFft, Layout(1, 22050, 16), 0, 4096), 32768)
+      << "two frames, not two and a half";
+  EXPECT_EQ(PreviewBufferLength(PreviewKind::VoiceFft, Layout(1, 8000, 8), 0, 4096), 8192);
 }
 
 TEST(PreviewPlayer, SineQueuesTwoBuffersRefillsEachReturnAndDrainsAfterAStop) {
@@ -176,6 +181,27 @@ TEST(PreviewPlayer, VoicePlaysTheDocumentFromItsStartAndEndsWithIt) {
   rig.player.Press(PreviewPage::Voice, fft, Layout(2, 44100, 16));
   EXPECT_EQ(rig.player.Kind(), PreviewKind::VoiceFft);
   EXPECT_EQ(rig.player.BufferLength(), 163840);
+}
+
+// The FFT preview's last block, shorter than a buffer and not whole
+// frames, is voice-changed to its last sample as the mask would change it.
+TEST(PreviewPlayer, FftPreviewChangesTheLastBlockToItsEnd) {
+  Rig rig;
+  rig.source.samples.resize(14336 + 3000);
+  uint32_t seed = 3;
+  for (uint8_t& b : rig.source.samples) b = static_cast<uint8_t>((seed = seed * 69069u + 1) >> 24);
+  WaveFormat format = Layout(1, 8000, 16);
+  format.DataEnd = format.DataStart() + static_cast<int64_t>(rig.source.samples.size());
+  PreviewValues fft = Values();
+  fft.UseFft = true;
+  fft.FftSize = 512;
+  ASSERT_EQ(rig.player.Press(PreviewPage::Voice, fft, format).result, PreviewResult::Started);
+  EXPECT_EQ(rig.player.BufferLength(), 14336) << "seven frames of 1024 samples";
+  ASSERT_EQ(rig.device.written.size(), 2u);
+  const std::vector<uint8_t>& last = rig.device.written[1];
+  ASSERT_EQ(last.size(), 3000u);
+  EXPECT_NE(std::vector<uint8_t>(last.end() - 2, last.end()),
+            std::vector<uint8_t>(rig.source.samples.end() - 2, rig.source.samples.end()));
 }
 
 TEST(PreviewPlayer, FilePreviewEndsWhenItsSourceRunsOutOnlyInModeOnce) {

@@ -283,7 +283,7 @@ WaveFormat StereoLayout(const test::WaveBuilder& builder) {
   return test::Format(2, 8000, 16, static_cast<int64_t>(builder.DataTagOffset()));
 }
 
-TEST(ApplyVoiceChangeFft, ShiftsTheSpanAndKeepsItsOldBytes) {
+TEST(ApplyVoiceChangeFft, ShiftsTheWholeSpanAndKeepsItsOldBytes) {
   // 2 frames of N = 512 and a tail; the range starts 80 sample frames in.
   const auto builder = test::WaveBuilder().Channels(2).SampleRate(8000).Bits(16).SampleBytes(4740);
   const Bytes original = builder.Build();
@@ -297,9 +297,64 @@ TEST(ApplyVoiceChangeFft, ShiftsTheSpanAndKeepsItsOldBytes) {
   EXPECT_EQ(undo.SpanEnd, static_cast<int32_t>(end));
   EXPECT_EQ(undo.SavedBytes, Bytes(original.begin() + start, original.begin() + end));
 
+  // Whole frames from the span's start; the 324 bytes after them come from
+  // the frame of the recording that ends where the span ends.
+  const size_t frame = 2048, tail = end - start - 2 * frame;
   Bytes expected = original;
-  PitchShiftFft(expected.data() + start, end - start, 2, SampleEncoding::Signed16, 1.5, 512, TablesFor(512));
+  const TwiddleTables shared = TablesFor(512);
+  PitchShiftFft(expected.data() + start, 2 * frame, 2, SampleEncoding::Signed16, 1.5, 512, shared);
+  Bytes last(original.begin() + end - frame, original.begin() + end);
+  PitchShiftFft(last.data(), frame, 2, SampleEncoding::Signed16, 1.5, 512, shared);
+  std::copy(last.end() - tail, last.end(), expected.begin() + end - tail);
   EXPECT_EQ(image, expected);
+}
+
+// A range that is not a whole number of frames is changed to its last
+// sample: the end of a name masked over 0.45 s, or all of one masked over
+// 0.8 s at 8 kHz, where a frame of N = 4096 lasts a second. On noise no
+// sample of the last frame keeps its value.
+TEST(ApplyVoiceChangeFft, ChangesTheRangeToItsLastSample) {
+  struct Case {
+    int channels, rate, bits;
+    unsigned index;
+    double start, end;
+  };
+  const Case cases[] = {
+      {1, 8000, 16, 3, 0.1, 0.9},      // shorter than one frame
+      {1, 8000, 8, 4, 0, 0.8},         // the data itself shorter than one frame
+      {2, 44100, 16, 3, 0.5, 0.95},    // one whole frame and a tail
+      {2, 22050, 8, 0, 0.013, 0.999},  // many frames of N = 512
+      {1, 11025, 16, 2, 1.2, 1.25},    // a tail only, well inside the data
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.bits << "-bit " << c.channels << " ch " << c.rate
+                                    << " Hz, N index " << c.index << ", " << c.start << "-"
+                                    << c.end << " s");
+    const int frameBytes = c.channels * c.bits / 8;
+    const auto builder = test::WaveBuilder()
+                             .Channels(static_cast<uint16_t>(c.channels))
+                             .SampleRate(static_cast<uint32_t>(c.rate))
+                             .Bits(static_cast<uint16_t>(c.bits))
+                             .SampleBytes(static_cast<size_t>(c.rate * 1.3) * frameBytes)
+                             .After("LIST", "INFOtitle");
+    Bytes original = builder.Build();
+    const WaveFormat format = test::FormatOf(original);
+    const Bytes noise = NoiseBytes(static_cast<size_t>(format.DataEnd - format.DataStart()), 5);
+    std::copy(noise.begin(), noise.end(), original.begin() + format.DataStart());
+    Bytes image = original;
+    TwiddleTables tables;
+    UndoRecord undo;
+    ASSERT_EQ(ApplyVoiceChangeFft(image, format, c.start, c.end, 1.5, c.index, tables, undo),
+              MaskOutcome::Applied);
+    const auto end = static_cast<size_t>(undo.SpanEnd);
+    for (size_t at = end - frameBytes; at < end; at += c.bits / 8) {
+      EXPECT_NE(Bytes(image.begin() + at, image.begin() + at + c.bits / 8),
+                Bytes(original.begin() + at, original.begin() + at + c.bits / 8))
+          << "sample at " << at;
+    }
+    EXPECT_TRUE(std::equal(original.begin() + end, original.end(), image.begin() + end));
+    EXPECT_TRUE(std::equal(original.begin(), original.begin() + undo.SpanStart, image.begin()));
+  }
 }
 
 struct RefusalCase {
