@@ -143,8 +143,11 @@ std::optional<Failure> OpenInput(const std::string& path, FileStore& files, Inpu
   if (!input->view) return Failure{kCliRefused, LoadRefusalText(LoadOutcome::Unreadable)};
   const uint8_t* bytes = input->view->Data();
   const size_t size = input->view->Size();
-  WaveCheck check = InspectWaveImage(bytes, size, &input->format);
-  if (check != WaveCheck::Ok) return Failure{kCliRefused, LoadRefusalText(LoadOutcomeOf(check))};
+  FormatClaim claim;
+  WaveCheck check = InspectWaveImage(bytes, size, &input->format, &claim);
+  if (check != WaveCheck::Ok) {
+    return Failure{kCliRefused, LoadRefusalText(LoadOutcomeOf(check), claim)};
+  }
   int64_t lengthMs = LengthMsByChunks(bytes, size, input->format);
   if (lengthMs < 1 || lengthMs > std::numeric_limits<int32_t>::max()) {
     return Failure{kCliRefused, LoadRefusalText(LoadOutcome::NoDataTag)};

@@ -2,6 +2,8 @@
 // prompts around saving.
 #pragma once
 
+#include <string>
+
 #include "document/wav_document.h"
 
 namespace belmo::text {
@@ -14,7 +16,27 @@ inline constexpr char kCannotReadFile[] =
 inline constexpr char kFileTooShort[] =
     "ファイルが短すぎるため、WAVEファイルとして読み込めません。";
 inline constexpr char kUnsupportedFormat[] =
-    "このWAVEファイルの形式には対応していません。8ビットまたは16ビット、モノラルまたはステレオのPCM形式のファイルを開いてください。";
+    "このWAVEファイルの形式には対応していません。モノラルかステレオの、8・16・24・32ビットのPCM形式、32ビット浮動小数点形式、μ-law形式、A-law形式のファイルを開いてください。";
+// "24ビット・6チャンネル" + kTooManyChannels
+inline constexpr char kTooManyChannels[] =
+    "のファイルには対応していません。モノラルかステレオに変換してください。";
+inline constexpr char kBitsUnit[] = "ビット";
+inline constexpr char kChannelsUnit[] = "チャンネル";
+inline constexpr char kJoin[] = "・";
+inline constexpr char kFloatName[] = "浮動小数点";
+inline constexpr char kMuLawName[] = "μ-law";
+inline constexpr char kALawName[] = "A-law";
+// "12ビットのPCM形式" + kUnsupportedWidth
+inline constexpr char kPcmWidth[] = "のPCM形式";
+inline constexpr char kFloatWidth[] = "の浮動小数点形式";
+inline constexpr char kUnsupportedWidth[] =
+    "には対応していません。16ビットか24ビットのPCM形式、または32ビット浮動小数点形式に変換してください。";
+// "MP3" + kCompressedFormat
+inline constexpr char kCompressedFormat[] =
+    "形式のWAVEファイルには対応していません。音声編集ソフトなどで、PCM形式（非圧縮）に変換してから開いてください。";
+inline constexpr char kCompressedUnknown[] = "圧縮された";
+inline constexpr char kRf64Format[] =
+    "RF64／BW64形式のWAVEファイルには対応していません。音声編集ソフトなどで、2GB未満の通常のWAVEファイルに変換してください。";
 inline constexpr char kNoSampleData[] = "このWAVEファイルには音声データ(data)が見つかりません。";
 inline constexpr char kFileTooLarge[] = "ファイルが大きすぎるため開けません。2GB未満のファイルを開いてください。";
 inline constexpr char kWorkingCopyWriteFailed[] =
@@ -40,7 +62,8 @@ inline constexpr char kCannotSaveOverWorkingCopy[] =
 
 namespace belmo {
 
-// Why a file was not opened, in the words the user sees.
-const char* LoadRefusalText(LoadOutcome outcome);
+// Why a file was not opened, in the words the user sees; claim is what the
+// file said of its format.
+std::string LoadRefusalText(LoadOutcome outcome, const FormatClaim& claim = {});
 
 }  // namespace belmo

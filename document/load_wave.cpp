@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <utility>
 
 #include "document/wav_document.h"
@@ -49,6 +50,11 @@ void RestoreWorkingCopy(const std::string& workingCopy, const WavDocument& docum
   }
 }
 
+int32_t LengthOfData(const std::vector<uint8_t>& bytes, const WaveFormat& format) {
+  const int64_t length = LengthMsByChunks(bytes.data(), bytes.size(), format);
+  return length > std::numeric_limits<int32_t>::max() ? 0 : static_cast<int32_t>(length);
+}
+
 }  // namespace
 
 LoadOutcome LoadOutcomeOf(WaveCheck check) {
@@ -56,9 +62,11 @@ LoadOutcome LoadOutcomeOf(WaveCheck check) {
     case WaveCheck::Ok: return LoadOutcome::Loaded;
     case WaveCheck::TooShort: return LoadOutcome::TooShort;
     case WaveCheck::NotPcm: return LoadOutcome::NotPcm;
+    case WaveCheck::Compressed: return LoadOutcome::Compressed;
     case WaveCheck::UnsupportedFormat: return LoadOutcome::UnsupportedFormat;
     case WaveCheck::NoDataTag: return LoadOutcome::NoDataTag;
     case WaveCheck::TooLarge: return LoadOutcome::TooLarge;
+    case WaveCheck::Rf64: return LoadOutcome::Rf64;
   }
   return LoadOutcome::NotPcm;
 }
@@ -83,12 +91,22 @@ bool QueryLengthMs(const std::string& workingCopyPath, SoundDevice& device, int3
 }
 
 LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice& device,
-                          WavDocument& document) {
+                          WavDocument& document, FormatClaim* claim) {
+  // A file of 2 GiB or more is refused before it is read: reading it whole
+  // would take long, and may fail for want of memory and be told as a
+  // file that cannot be opened.
+  if (std::unique_ptr<FileView> view = files.OpenView(path)) {
+    if (view->Size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+      WaveFormat ignored;
+      const WaveCheck check = InspectWaveImage(view->Data(), view->Size(), &ignored, claim);
+      return check == WaveCheck::Rf64 ? LoadOutcome::Rf64 : LoadOutcome::TooLarge;
+    }
+  }
   std::vector<uint8_t> bytes;
   if (!files.ReadWhole(path, &bytes)) return LoadOutcome::Unreadable;
 
   WaveFormat format;
-  const WaveCheck check = InspectWaveImage(bytes.data(), bytes.size(), &format);
+  const WaveCheck check = InspectWaveImage(bytes.data(), bytes.size(), &format, claim);
   if (check != WaveCheck::Ok) return LoadOutcomeOf(check);
 
   // The device measures the working copy, not the file itself, so the copy
@@ -103,9 +121,14 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
     return LoadOutcome::WorkingCopyFailed;
   }
 
-  // A file the device cannot measure has no range to select or mask.
+  // A file the device cannot measure has no range to select or mask, unless
+  // it is one of the formats a device may not take: those are measured by
+  // their data chunk.
   int32_t lengthMs = 0;
   if (!QueryLengthMs(workingCopy, device, &lengthMs) || lengthMs < 1) {
+    lengthMs = format.IsPlainPcm() ? 0 : LengthOfData(bytes, format);
+  }
+  if (lengthMs < 1) {
     if (!recovering) RestoreWorkingCopy(workingCopy, document, files);
     return LoadOutcome::LengthUnknown;
   }

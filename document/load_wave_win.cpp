@@ -36,12 +36,13 @@ int LoadWave(const char* path) {
   Win32FileStore files;
   MciSoundDevice device;
   LoadOutcome outcome;
+  FormatClaim claim;
   {
     std::lock_guard<std::mutex> guard(DocumentLock);
-    outcome = LoadWaveImage(path, files, device, Document);
+    outcome = LoadWaveImage(path, files, device, Document, &claim);
   }
   if (outcome != LoadOutcome::Loaded) {
-    ShowProductMessage(LoadRefusalText(outcome), MB_OK | MB_ICONWARNING);
+    ShowProductMessage(LoadRefusalText(outcome, claim).c_str(), MB_OK | MB_ICONWARNING);
     return -1;
   }
   // Nothing of the previous image may be exchanged into this one.

@@ -40,9 +40,11 @@ enum class LoadOutcome {
   Unreadable,         // cannot be opened or read
   TooShort,
   NotPcm,
+  Compressed,
   UnsupportedFormat,
   NoDataTag,
   TooLarge,
+  Rf64,
   WorkingCopyFailed,  // the working copy could not be written
   LengthUnknown,      // the sound device could not measure the working copy
 };
@@ -55,9 +57,14 @@ LoadOutcome LoadOutcomeOf(WaveCheck check);
 // Path, Title and WorkingCopyPath and sets ChangeCount to 0. On any failure
 // the document is left exactly as it was, and so is the working copy (a copy
 // already overwritten is written back from the open image, or removed when
-// no document is open).
+// no document is open). claim, when given, receives what a refused file
+// says of its format, for the message.
+//
+// A format beyond plain 8- and 16-bit PCM that the device cannot measure
+// (it may not play 24-bit, float or G.711) gets its length from the data
+// chunk instead of being refused: it can still be masked and saved.
 LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice& device,
-                          WavDocument& document);
+                          WavDocument& document, FormatClaim* claim = nullptr);
 
 // The four command strings that measure a file, with the alias "dealwave".
 // Returns false when the device cannot open or measure it.

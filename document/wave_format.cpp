@@ -9,21 +9,26 @@
 namespace belmo {
 namespace {
 
-// Fixed offsets of the canonical 44-byte header. The chunk identifiers at 0
-// ("RIFF") and 12 ("fmt ") are deliberately not looked at: files that only
-// get the WAVE form type and the format fields right are still accepted.
+// Where a canonical 44-byte header has its fields. A file whose chunks
+// cannot be walked to a "fmt " chunk is still read there, as long as it
+// gets the WAVE form type right: the chunk identifiers at 0 and 12 have
+// never been required.
 constexpr size_t kFormTypeOffset = 8;
-constexpr size_t kFormatTagOffset = 20;
-constexpr size_t kChannelsOffset = 22;
-constexpr size_t kSampleRateOffset = 24;
-constexpr size_t kBitsPerSampleOffset = 34;
-constexpr size_t kHeaderFieldsEnd = 36;  // one past the last field the document reads
+constexpr size_t kCanonicalFormat = 20;  // the fmt chunk's body
+constexpr size_t kHeaderFieldsEnd = 36;  // one past the canonical format fields
 constexpr size_t kShortestSource = 40;   // the format fields and their 4 spare bytes
 constexpr size_t kFirstChunk = 12;
+constexpr size_t kFormatFields = 16;     // tag .. bits per sample
+constexpr size_t kExtensibleFields = 40;
 
 // The masks divide by the rate; anything beyond this is a corrupt header,
 // not a recording.
 constexpr uint32_t kMaxSampleRate = 1000000;
+
+// The subformat GUID of an extensible header is the format tag followed
+// by these bytes.
+constexpr uint8_t kSubformatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                        0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 uint16_t ReadLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -32,16 +37,7 @@ uint32_t ReadLe32(const uint8_t* p) {
          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
-SampleEncoding EncodingOfBits(uint16_t bits) {
-  if (bits == 8) return SampleEncoding::Unsigned8;
-  if (bits == 16) return SampleEncoding::Signed16;
-  return SampleEncoding::Other;
-}
-
-bool IsPcmWave(const uint8_t* bytes) {
-  return std::memcmp(bytes + kFormTypeOffset, "WAVE", 4) == 0 &&
-         ReadLe16(bytes + kFormatTagOffset) == 1;
-}
+bool IsWave(const uint8_t* bytes) { return std::memcmp(bytes + kFormTypeOffset, "WAVE", 4) == 0; }
 
 // The first "data" from offset 1 on, wherever it stands, even inside the
 // text of another chunk, provided `after` more bytes follow the tag in the
@@ -51,6 +47,86 @@ size_t FirstDataTag(const uint8_t* bytes, size_t size, size_t after) {
     if (std::memcmp(bytes + p, "data", 4) == 0) return p;
   }
   return 0;
+}
+
+// The format fields as the file states them. False when they are not all
+// in the image.
+bool ReadClaim(const uint8_t* bytes, size_t size, FormatClaim* claim, uint16_t* validBits) {
+  size_t fields = kCanonicalFormat;
+  size_t extensibleBytes = 0;
+  ChunkSpan chunk;
+  if (FindChunk(bytes, size, "fmt ", &chunk)) {
+    fields = static_cast<size_t>(chunk.Offset) + 8;
+    extensibleBytes = static_cast<size_t>(chunk.BodyBytes(size));
+  }
+  // The basic fields are read where they stand even when the chunk's size
+  // understates them; the extensible ones only inside the chunk.
+  if (size < fields || size - fields < kFormatFields) return false;
+  const uint8_t* f = bytes + fields;
+  *claim = FormatClaim{};
+  claim->FormatTag = ReadLe16(f);
+  claim->Channels = ReadLe16(f + 2);
+  claim->SampleRate = ReadLe32(f + 4);
+  claim->BitsPerSample = ReadLe16(f + 14);
+  *validBits = claim->BitsPerSample;
+  if (claim->FormatTag == kTagExtensible) {
+    // A subformat that is not one of the standard ones is a format of its
+    // own, which nothing here can read.
+    claim->Extensible = true;
+    claim->FormatTag = 0;
+    if (extensibleBytes >= kExtensibleFields &&
+        std::memcmp(f + 26, kSubformatTail, sizeof kSubformatTail) == 0) {
+      claim->FormatTag = ReadLe16(f + 24);
+      if (ReadLe16(f + 18) != 0) *validBits = ReadLe16(f + 18);
+    }
+  }
+  return true;
+}
+
+// The encoding of what a file claims; Other for a width the program does
+// not read, and false for a format that is not PCM, float or G.711.
+bool EncodingOfClaim(const FormatClaim& claim, SampleEncoding* encoding) {
+  *encoding = SampleEncoding::Other;
+  const uint16_t bits = claim.BitsPerSample;
+  switch (claim.FormatTag) {
+    case kTagPcm:
+      if (bits == 8) *encoding = SampleEncoding::Unsigned8;
+      if (bits == 16) *encoding = SampleEncoding::Signed16;
+      if (bits == 24) *encoding = SampleEncoding::Signed24;
+      if (bits == 32) *encoding = SampleEncoding::Signed32;
+      return true;
+    case kTagFloat:
+      if (bits == 32) *encoding = SampleEncoding::Float32;
+      return true;
+    case kTagALaw:
+      if (bits == 8) *encoding = SampleEncoding::ALaw;
+      return true;
+    case kTagMuLaw:
+      if (bits == 8) *encoding = SampleEncoding::MuLaw;
+      return true;
+    default: return false;
+  }
+}
+
+// The data chunk, found by walking the chunks; a file whose chunks cannot
+// be walked to one has its samples after the first "data" bytes. The
+// samples end where the chunk says, or where the file does if it was cut
+// short: a chunk after the data (a title, a cue list) is never taken for
+// samples. A size of 0 or of all ones is what a recorder leaves when it
+// never finished the file; then the samples run to the end of the file.
+bool FindData(const uint8_t* bytes, size_t size, size_t bytesAfterTag, WaveFormat* format) {
+  ChunkSpan data;
+  if (!FindChunk(bytes, size, "data", &data)) {
+    const size_t tag = FirstDataTag(bytes, size, bytesAfterTag);
+    if (tag == 0) return false;
+    data.Offset = static_cast<int64_t>(tag);
+    data.Declared = ReadLe32(bytes + tag + 4);
+  }
+  format->DataTagOffset = data.Offset;
+  const bool unfinished = data.Declared == 0 || data.Declared == 0xFFFFFFFFu;
+  format->DataEnd = unfinished ? static_cast<int64_t>(size)
+                               : format->DataStart() + data.BodyBytes(size);
+  return true;
 }
 
 }  // namespace
@@ -69,59 +145,69 @@ uint16_t WaveFormat::BlockAlign() const {
 
 uint32_t WaveFormat::AvgBytesPerSec() const { return SampleRate * BlockAlign(); }
 
-WaveCheck InspectWaveImage(const uint8_t* bytes, size_t size, WaveFormat* format) {
-  // A file that already shows it is no PCM WAVE gets that answer even when it
-  // is also too short: it is the more useful message.
-  if (size >= kFormatTagOffset + 2 && !IsPcmWave(bytes)) return WaveCheck::NotPcm;
+WaveCheck InspectWaveImage(const uint8_t* bytes, size_t size, WaveFormat* format,
+                           FormatClaim* claim) {
+  // A file that already shows it is no WAVE file gets that answer even when
+  // it is also too short: it is the more useful message.
+  if (size >= kCanonicalFormat + 2 && !IsWave(bytes)) return WaveCheck::NotPcm;
   if (size < kHeaderFieldsEnd) return WaveCheck::TooShort;
+  if (std::memcmp(bytes, "RF64", 4) == 0 || std::memcmp(bytes, "BW64", 4) == 0) {
+    return WaveCheck::Rf64;
+  }
   if (size > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
     return WaveCheck::TooLarge;
   }
 
-  // Only the low bytes of the 16-bit channel and bit-depth fields are read.
-  const uint8_t channels = bytes[kChannelsOffset];
-  const uint32_t sampleRate = ReadLe32(bytes + kSampleRateOffset);
-  const uint8_t bitsPerSample = bytes[kBitsPerSampleOffset];
-  if ((channels != 1 && channels != 2) || (bitsPerSample != 8 && bitsPerSample != 16) ||
-      sampleRate < 1 || sampleRate > kMaxSampleRate) {
+  FormatClaim seen;
+  uint16_t validBits = 0;
+  if (!ReadClaim(bytes, size, &seen, &validBits)) return WaveCheck::TooShort;
+  if (claim != nullptr) *claim = seen;
+  SampleEncoding encoding;
+  if (!EncodingOfClaim(seen, &encoding)) return WaveCheck::Compressed;
+  if (encoding == SampleEncoding::Other || validBits > seen.BitsPerSample ||
+      (seen.Channels != 1 && seen.Channels != 2) || seen.SampleRate < 1 ||
+      seen.SampleRate > kMaxSampleRate) {
     return WaveCheck::UnsupportedFormat;
   }
 
   // The tag only counts with its length field inside the image, so the
   // first sample byte (tag + 8) is never beyond the end.
-  const size_t dataTag = FirstDataTag(bytes, size, 4);
-  if (dataTag == 0) return WaveCheck::NoDataTag;
-
-  format->Encoding = EncodingOfBits(bitsPerSample);
-  format->Channels = channels;
-  format->SampleRate = sampleRate;
-  format->BitsPerSample = bitsPerSample;
-  format->DataTagOffset = static_cast<int64_t>(dataTag);
-  // The samples end where the data chunk says, or where the file does if
-  // it was cut short: a chunk after the data (a title, a cue list) is
-  // never taken for samples.
-  const uint64_t declaredEnd = static_cast<uint64_t>(dataTag) + 8 + ReadLe32(bytes + dataTag + 4);
-  format->DataEnd = static_cast<int64_t>(std::min<uint64_t>(declaredEnd, size));
+  WaveFormat read;
+  if (!FindData(bytes, size, 4, &read)) return WaveCheck::NoDataTag;
+  read.Encoding = encoding;
+  read.FormatTag = seen.Extensible ? kTagExtensible : seen.FormatTag;
+  read.Channels = seen.Channels;
+  read.SampleRate = seen.SampleRate;
+  read.BitsPerSample = seen.BitsPerSample;
+  *format = read;
   return WaveCheck::Ok;
 }
 
 SourceCheck InspectOverwriteSource(const uint8_t* bytes, size_t size, WaveFormat* format) {
   if (size < kShortestSource) return SourceCheck::TooShort;
-  // The format fields are read where a canonical file has them, right after
-  // the 12-byte RIFF header; the form type is not looked at.
-  if (ReadLe16(bytes + kFormatTagOffset) != 1) return SourceCheck::NotPcm;
-  const size_t dataTag = FirstDataTag(bytes, size, 5);
-  if (dataTag == 0) return SourceCheck::NoData;
-  const uint32_t sampleRate = ReadLe32(bytes + kSampleRateOffset);
-  // No rate to convert from: the file claims to be PCM but is not usable.
-  if (sampleRate == 0) return SourceCheck::NotPcm;
-
-  format->Channels = ReadLe16(bytes + kChannelsOffset);
-  format->SampleRate = sampleRate;
-  format->BitsPerSample = ReadLe16(bytes + kBitsPerSampleOffset);
-  format->Encoding = EncodingOfBits(format->BitsPerSample);
-  format->DataTagOffset = static_cast<int64_t>(dataTag);
-  format->DataEnd = static_cast<int64_t>(size);
+  // The form type is not looked at: a source only has to hold samples.
+  FormatClaim seen;
+  uint16_t validBits = 0;
+  SampleEncoding encoding = SampleEncoding::Other;
+  if (!ReadClaim(bytes, size, &seen, &validBits) || !EncodingOfClaim(seen, &encoding)) {
+    return SourceCheck::NotPcm;
+  }
+  WaveFormat read;
+  if (!FindData(bytes, size, 5, &read) || read.DataStart() >= static_cast<int64_t>(size)) {
+    return SourceCheck::NoData;
+  }
+  // No rate to convert from, or samples no conversion can read: the file
+  // claims a format but is not usable.
+  if (seen.SampleRate == 0 || encoding == SampleEncoding::Other ||
+      validBits > seen.BitsPerSample || (seen.Channels != 1 && seen.Channels != 2)) {
+    return SourceCheck::NotPcm;
+  }
+  read.Encoding = encoding;
+  read.FormatTag = seen.Extensible ? kTagExtensible : seen.FormatTag;
+  read.Channels = seen.Channels;
+  read.SampleRate = seen.SampleRate;
+  read.BitsPerSample = seen.BitsPerSample;
+  *format = read;
   return SourceCheck::Ok;
 }
 

@@ -46,9 +46,12 @@ int32_t SinePeriodBytes(const WaveFormat& format, double sinHz) {
   constexpr int32_t kLongestPeriod = std::numeric_limits<int32_t>::max() - 1;
   if (quotient >= static_cast<double>(kLongestPeriod)) return kLongestPeriod;
   int32_t period = static_cast<int32_t>(std::trunc(quotient));
-  // Even, so that a 16-bit sample is never split at a period boundary.
-  if (period % 2 != 0) --period;
-  return period;
+  // Even, and a whole number of samples, so that no sample is ever split
+  // at a period boundary: 2 bytes for 8- and 16-bit, 6 for 24-bit, 4 for
+  // 32-bit. It is not made a multiple of the frame.
+  const int width = std::max(BytesPerSample(format.Encoding), 1);
+  const int32_t unit = width % 2 == 0 ? width : 2 * width;
+  return period - period % unit;
 }
 
 void FillSine(uint8_t* block, int32_t periodBytes, double levelDb, int64_t length,

@@ -13,8 +13,9 @@
 namespace belmo {
 
 // The period in bytes, over the interleaved bytes of all channels:
-// trunc(rate x channels x bits / 8 / hz), lowered to even. A result below 2
-// (too high a frequency, or not a positive one) cannot be tiled.
+// trunc(rate x channels x bits / 8 / hz), lowered to even and to whole
+// samples. A result below 2 (too high a frequency, or not a positive one)
+// cannot be tiled.
 int32_t SinePeriodBytes(const WaveFormat& format, double sinHz);
 
 // Writes the tone into block[0, length), its phase 0 at the block's first

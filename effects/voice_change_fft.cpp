@@ -33,6 +33,23 @@ struct FrameLayout {
   double entryBias;
 };
 
+// 16-bit samples have always entered as their unsigned pattern (shifted up
+// by 32768). The constant lands in bin 0 alone, which the mapping never
+// copies, but it moves the rounding of every other bin: it stays, so that
+// 16-bit results keep their bytes, and the other signed integers (G.711 at
+// its 16-bit value) enter the same way. 8-bit samples and float enter as
+// they are.
+double EntryBias(SampleEncoding encoding) {
+  switch (encoding) {
+    case SampleEncoding::Signed16:
+    case SampleEncoding::MuLaw:
+    case SampleEncoding::ALaw: return 32768.0;
+    case SampleEncoding::Signed24: return 8388608.0;
+    case SampleEncoding::Signed32: return 2147483648.0;
+    default: return 0.0;
+  }
+}
+
 FrameLayout LayoutOf(int channels, SampleEncoding encoding, int n) {
   FrameLayout layout{};
   layout.encoding = encoding;
@@ -45,11 +62,7 @@ FrameLayout LayoutOf(int channels, SampleEncoding encoding, int n) {
     layout.stride = bytesPerSample;
     layout.secondOffset = static_cast<int64_t>(n) * bytesPerSample;
   }
-  // 16-bit samples have always entered as their unsigned pattern (shifted
-  // up by 32768). The constant lands in bin 0 alone, which the mapping
-  // never copies, but it moves the rounding of every other bin: it stays,
-  // so that 16-bit results keep their bytes.
-  layout.entryBias = encoding == SampleEncoding::Signed16 ? 32768.0 : 0.0;
+  layout.entryBias = EntryBias(encoding);
   return layout;
 }
 

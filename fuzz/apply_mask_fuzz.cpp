@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "document/sample_codec.h"
 #include "effects/apply_mask.h"
 #include "effects/mask_range.h"
 #include "effects/streamed_mask.h"
@@ -36,7 +37,7 @@ bool ResampledFitsAFuzzRun(const WavDocument& document, const SampleRange& range
   ByteSpan span;
   if (!MaskSpanOf(range.start / 1000.0, range.end / 1000.0, document.Format, &span)) return true;
   const double samples = static_cast<double>(span.end - span.start) /
-                         (pitchRatio * (document.Format.BitsPerSample == 16 ? 2 : 1));
+                         (pitchRatio * BytesPerSample(document.Format.Encoding));
   return samples < (1 << 20) || samples >= 2.0 * std::numeric_limits<int32_t>::max();
 }
 

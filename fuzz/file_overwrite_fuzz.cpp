@@ -3,9 +3,10 @@
 // row in either mode, the position carried from the first to the second.
 //
 // Input: the target format, the mode byte, the two block lengths, the
-// starting position, then the source file.
+// starting position, the target's encoding, then the source file.
 #include <string>
 
+#include "document/sample_codec.h"
 #include "effects/file_overwrite.h"
 #include "fuzz/fuzz_support.h"
 
@@ -47,17 +48,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t firstLength = in.U16() % kLongestBlock;
   const size_t secondLength = in.U16() % kLongestBlock;
   const uint32_t startPosition = in.U32();
+  const uint8_t encoding = in.Byte();
   const std::vector<uint8_t> source = in.Rest();
 
   const int16_t bits = (format & 1) != 0 ? 16 : 8;
   const int16_t channels = (format & 2) != 0 ? 2 : 1;
   const uint32_t rate = kRates[(format >> 2) & 7];
   if (!fuzz::ConversionFitsAFuzzRun(source, rate)) return 0;
+  // The program's own formats: 8 or 16-bit PCM by the format byte, or one
+  // of the others by the encoding byte.
+  constexpr SampleEncoding kOthers[] = {SampleEncoding::Signed24, SampleEncoding::Signed32,
+                                        SampleEncoding::Float32, SampleEncoding::MuLaw,
+                                        SampleEncoding::ALaw};
   WaveFormat target;
   target.Encoding = bits == 16 ? SampleEncoding::Signed16 : SampleEncoding::Unsigned8;
+  if (encoding % 2 != 0) target.Encoding = kOthers[(encoding / 2) % 5];
   target.Channels = static_cast<uint16_t>(channels);
   target.SampleRate = rate;
-  target.BitsPerSample = static_cast<uint16_t>(bits);
+  target.BitsPerSample = static_cast<uint16_t>(BytesPerSample(target.Encoding) * 8);
 
   fuzz::MemoryFileStore files;
   files.files[kSource] = source;

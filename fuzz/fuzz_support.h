@@ -109,16 +109,16 @@ inline void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
 
 // A canonical 44-byte header and a sawtooth of sampleBytes bytes. The
 // samples skip '=' so that a WAVE file read as settings.ini gives nothing
-// but defaults.
+// but defaults. tag 3 makes float samples of it, 6 and 7 G.711.
 inline std::vector<uint8_t> CanonicalWave(uint16_t channels, uint16_t bits, uint32_t rate,
-                                          uint32_t sampleBytes) {
+                                          uint32_t sampleBytes, uint16_t tag = 1) {
   const uint16_t blockAlign = static_cast<uint16_t>(channels * bits / 8);
   std::vector<uint8_t> image;
   PutText(image, "RIFF");
   PutLe32(image, 36 + sampleBytes);
   PutText(image, "WAVEfmt ");
   PutLe32(image, 16);
-  PutLe16(image, 1);
+  PutLe16(image, tag);
   PutLe16(image, channels);
   PutLe32(image, rate);
   PutLe32(image, rate * blockAlign);

@@ -73,19 +73,68 @@ struct Format {
   uint16_t bits;
   uint32_t rate;
   const char* name;
+  uint16_t tag = 1;
 };
+
+// A field recorder's file: "bext" and "JUNK" before the format chunk
+// (written extensible, as many programs do), a title after the data.
+Bytes BroadcastWave(uint16_t subformat, uint16_t channels, uint16_t bits, uint32_t sampleBytes) {
+  Bytes body;
+  PutText(body, "WAVEbext");
+  PutLe32(body, 24);
+  PutText(body, "Interview, metadata here");
+  PutText(body, "JUNK");
+  PutLe32(body, 4);
+  PutText(body, "    fmt ");
+  PutLe32(body, 40);
+  PutLe16(body, 0xFFFE);
+  PutLe16(body, channels);
+  PutLe32(body, 48000);
+  PutLe32(body, 48000u * channels * bits / 8);
+  PutLe16(body, static_cast<uint16_t>(channels * bits / 8));
+  PutLe16(body, bits);
+  PutLe16(body, 22);
+  PutLe16(body, bits);
+  PutLe32(body, 3);
+  PutLe16(body, subformat);
+  for (uint8_t b : {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B,
+                    0x71}) {
+    body.push_back(b);
+  }
+  PutText(body, "data");
+  PutLe32(body, sampleBytes);
+  for (uint32_t i = 0; i < sampleBytes; ++i) body.push_back(static_cast<uint8_t>(i * 29 + 3));
+  PutText(body, "LIST");
+  PutLe32(body, 4);
+  PutText(body, "INFO");
+  Bytes image;
+  PutText(image, "RIFF");
+  PutLe32(image, static_cast<uint32_t>(body.size()));
+  return Concat({image, body});
+}
 
 const Format kFormats[] = {
     {1, 8, 8000, "mono8_8000"},
     {2, 8, 11025, "stereo8_11025"},
     {1, 16, 22050, "mono16_22050"},
     {2, 16, 44100, "stereo16_44100"},
+    {2, 24, 48000, "stereo24_48000"},
+    {1, 32, 44100, "mono_float_44100", 3},
+    {1, 8, 8000, "mono_mulaw_8000", 7},
+    {2, 8, 8000, "stereo_alaw_8000", 6},
 };
 
 void WaveImageSeeds() {
   for (const Format& f : kFormats) {
-    Write("wave_image_fuzz", std::string(f.name) + ".wav", CanonicalWave(f.channels, f.bits, f.rate, 400));
+    Write("wave_image_fuzz", std::string(f.name) + ".wav",
+          CanonicalWave(f.channels, f.bits, f.rate, 400, f.tag));
   }
+  Write("wave_image_fuzz", "broadcast24.wav", BroadcastWave(1, 2, 24, 300));
+  Write("wave_image_fuzz", "broadcast_float.wav", BroadcastWave(3, 1, 32, 300));
+  Write("wave_image_fuzz", "adpcm.wav", CanonicalWave(1, 4, 8000, 100, 0x11));
+  Bytes rf64 = CanonicalWave(2, 16, 48000, 64);
+  std::memcpy(rf64.data(), "RF64", 4);
+  Write("wave_image_fuzz", "rf64.wav", rf64);
   Write("wave_image_fuzz", "list_chunk.wav", WaveWithList(256));
   Bytes overstated = CanonicalWave(1, 16, 8000, 100);
   overstated[40] = 0xFF;  // the data chunk claims far more than is there
@@ -135,8 +184,9 @@ void FileOverwriteSeeds() {
   for (const Format& source : kFormats) {
     for (uint8_t format : {0x00, 0x07, 0x0A, 0x0D, 0x13}) {
       const uint8_t mode = static_cast<uint8_t>(n % 2);
-      const Bytes input = Concat({OverwriteHeader(format, mode, 1000, 3000, 0),
-                                  CanonicalWave(source.channels, source.bits, source.rate, 300)});
+      const Bytes input =
+          Concat({OverwriteHeader(format, mode, 1000, 3000, 0), Bytes{static_cast<uint8_t>(n % 11)},
+                  CanonicalWave(source.channels, source.bits, source.rate, 300, source.tag)});
       Write("file_overwrite_fuzz",
             std::string(source.name) + "_to_" + std::to_string(format) + (mode ? "_loop" : "_once"),
             input);
@@ -144,7 +194,9 @@ void FileOverwriteSeeds() {
     }
   }
   Write("file_overwrite_fuzz", "list_chunk",
-        Concat({OverwriteHeader(0x0F, 1, 500, 500, 77), WaveWithList(200)}));
+        Concat({OverwriteHeader(0x0F, 1, 500, 500, 77), Bytes{0}, WaveWithList(200)}));
+  Write("file_overwrite_fuzz", "broadcast24_to_float",
+        Concat({OverwriteHeader(0x0E, 1, 700, 900, 0), Bytes{5}, BroadcastWave(1, 2, 24, 600)}));
 }
 
 void SettingsSeeds() {
@@ -216,6 +268,10 @@ void ApplyMaskSeeds() {
       {1, 18, 0, 900, 1000, 1000, -10, 1, 1.5, 100, 4, 0, 40000, {2, 16, 11025, ""}, "fft_8192"},
       {2, 11, 5, 20, 0, 1000, -10, 0, 2, 100, 3, 0, 0, {2, 16, 22050, ""}, "file_once"},
       {2, 15, 0, 200, 0, 1000, -10, 0, 2, 100, 3, 1, 0, {1, 8, 8000, ""}, "file_loop"},
+      {0, 3, 10, 40, 0, 440, -6, 0, 2, 100, 3, 0, 0, {2, 24, 48000, ""}, "sine_stereo24"},
+      {1, 3, 0, 60, 0, 1000, -10, 0, 1.5, 8, 0, 0, 0, {1, 32, 8000, "", 3}, "simple_float"},
+      {1, 3, 0, 500, 0, 1000, -10, 1, 2, 100, 0, 0, 0, {1, 8, 8000, "", 7}, "fft_mulaw"},
+      {2, 11, 5, 90, 0, 1000, -10, 0, 2, 100, 3, 0, 0, {2, 8, 8000, "", 6}, "file_alaw"},
   };
   for (const Case& c : cases) {
     Bytes input{c.kind, c.flags};
@@ -232,8 +288,12 @@ void ApplyMaskSeeds() {
     PutLe16(input, c.added);
     const Bytes source = c.kind == 2 ? CanonicalWave(1, 16, 8000, 300) : Bytes();
     PutLe16(input, static_cast<uint16_t>(source.size()));
-    const uint32_t imageBytes = c.kind == 1 && c.pitchUpType != 0 && c.added == 0 ? 8192 : 2000;
-    const Bytes image = CanonicalWave(c.image.channels, c.image.bits, c.image.rate, imageBytes);
+    // Whole frames of every format; one FFT frame of N = 4096 for the FFT.
+    const uint32_t width = c.image.bits / 8u;
+    const uint32_t imageBytes =
+        c.kind == 1 && c.pitchUpType != 0 && c.added == 0 ? 8192 * width : 2004 * width;
+    const Bytes image =
+        CanonicalWave(c.image.channels, c.image.bits, c.image.rate, imageBytes, c.image.tag);
     Write("apply_mask_fuzz", c.name, Concat({input, source, image}));
   }
 }
@@ -249,6 +309,9 @@ void MaskCliSeeds() {
       {"--help"},
       {"--version"},
       {"sine", "in.wav"},
+      {"voice", "in24.wav", "out.wav", "--method", "fft", "--fft-size", "512", "--end", "0.7"},
+      {"sine", "inmu.wav", "out.wav", "--start", "0.1"},
+      {"file", "in24.wav", "out.wav", "--source", "srcf.wav", "--mode", "once"},
   };
   int n = 0;
   for (const auto& args : cases) {

@@ -25,6 +25,9 @@ const fuzz::MemoryFileStore& InitialFiles() {
     store.files["in.wav"] = fuzz::CanonicalWave(1, 16, 8000, 16000);
     store.files["in8.wav"] = fuzz::CanonicalWave(2, 8, 22050, 22050);
     store.files["src.wav"] = fuzz::CanonicalWave(1, 8, 8000, 2000);
+    store.files["in24.wav"] = fuzz::CanonicalWave(2, 24, 8000, 12000);
+    store.files["inmu.wav"] = fuzz::CanonicalWave(1, 8, 8000, 4000, 7);
+    store.files["srcf.wav"] = fuzz::CanonicalWave(2, 32, 11025, 4000, 3);
     MaskSettings settings;
     settings.PitchUpType = 1;
     settings.FFTSample = 0;

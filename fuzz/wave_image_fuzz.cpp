@@ -3,6 +3,7 @@
 // the file itself.
 #include <cstring>
 
+#include "document/sample_codec.h"
 #include "document/wave_format.h"
 #include "fuzz/fuzz_support.h"
 
@@ -22,12 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   BELMO_FUZZ_CHECK(fields.Channels == 1 || fields.Channels == 2);
-  BELMO_FUZZ_CHECK(fields.BitsPerSample == 8 || fields.BitsPerSample == 16);
+  // A format every mask can read, its width the one of the samples it says.
+  BELMO_FUZZ_CHECK(fields.Encoding != SampleEncoding::Other);
+  BELMO_FUZZ_CHECK(fields.BitsPerSample == 8 * BytesPerSample(fields.Encoding));
   BELMO_FUZZ_CHECK(fields.SampleRate >= 1);
   // The first sample byte may sit at the very end, never beyond it.
   BELMO_FUZZ_CHECK(fields.DataTagOffset >= 1);
   BELMO_FUZZ_CHECK(static_cast<size_t>(fields.DataTagOffset) + 8 <= image.size());
   BELMO_FUZZ_CHECK(std::memcmp(image.data() + fields.DataTagOffset, "data", 4) == 0);
+  BELMO_FUZZ_CHECK(fields.DataStart() <= fields.DataEnd);
   BELMO_FUZZ_CHECK(fields.DataEnd <= static_cast<int64_t>(image.size()));
 
   const int64_t lengthMs = LengthMsByChunks(image.data(), image.size(), fields);

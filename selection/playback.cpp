@@ -23,11 +23,16 @@ class PlaybackLoop {
   PlaybackLoop(const PlaybackRange& range, SoundDevice& device, PlaybackView& view)
       : range_(range), device_(device), view_(view) {}
 
-  void Start() {
-    Send(device_, "open \"" + range_.workingCopyPath + "\" alias dealwave type waveaudio wait");
+  // False when the device cannot open the working copy.
+  bool Start() {
+    if (device_.Send("open \"" + range_.workingCopyPath + "\" alias dealwave type waveaudio wait",
+                     nullptr) != 0) {
+      return false;
+    }
     Send(device_, "set dealwave time format ms wait");
     Send(device_, "play dealwave from " + NumberToText(range_.start) + " to " +
                       NumberToText(range_.end));
+    return true;
   }
 
   // One position poll; true when the end has been reached.
@@ -93,7 +98,12 @@ std::string PlayingStatusText(uint32_t positionMs) {
 PlaybackResult RunPlayback(const PlaybackRange& range, SoundDevice& device, PlaybackState& state,
                            PlaybackView& view, const std::function<void()>& pauseBetweenPolls) {
   PlaybackLoop loop(range, device, view);
-  loop.Start();
+  if (!loop.Start()) {
+    view.ShowStatus(text::kInfoPlaybackStopped);
+    loop.Result().deviceRefused = true;
+    state.store(kPlaybackFinished);
+    return loop.Result();
+  }
   for (;;) {
     switch (state.load()) {
       case kPlaybackPlaying:

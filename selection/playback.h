@@ -40,6 +40,9 @@ class PlaybackView {
 };
 
 struct PlaybackResult {
+  // The device did not open the working copy (it may not take the file's
+  // format): nothing was played.
+  bool deviceRefused = false;
   bool stoppedByHand = false;
   // The last position the device reported, when it reported any during
   // this playback: where a seek on stop moves the range.

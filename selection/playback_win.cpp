@@ -17,6 +17,7 @@
 #include "effects/effects_texts.h"
 #include "selection/range_controls_win.h"
 #include "selection/sample_range.h"
+#include "selection/selection_texts.h"
 
 namespace belmo {
 namespace {
@@ -84,6 +85,7 @@ DWORD WINAPI PlaybackThread(LPVOID) {
   }
   RestoreWindowAfterPlayback();
   Playback.store(kPlaybackIdle);
+  if (result.deviceRefused) ShowProductMessage(text::kPlaybackDeviceRefused, MB_OK | MB_ICONWARNING);
   return 0;
 }
 

@@ -144,6 +144,7 @@ const char* PreviewRefusalText(const PressOutcome& outcome) {
     case PreviewResult::SourceRefused: return MaskRefusalText(outcome.sourceRefusal);
     case PreviewResult::OutOfMemory: return text::kPreviewOutOfMemory;
     case PreviewResult::DeviceUnavailable: return text::kPreviewDeviceUnavailable;
+    case PreviewResult::FormatNotPlayable: return text::kPreviewFormatNotPlayable;
     case PreviewResult::Started:
     case PreviewResult::StopRequested:
     case PreviewResult::NoDocument: break;
@@ -225,7 +226,8 @@ PressOutcome PreviewPlayer::Start(PreviewKind kind, const PreviewValues& values,
   }
   if (!device_.Open(format)) {
     mask_.reset();
-    return Refused(PreviewResult::DeviceUnavailable);
+    return Refused(format.IsPlainPcm() ? PreviewResult::DeviceUnavailable
+                                       : PreviewResult::FormatNotPlayable);
   }
   try {
     for (auto& buffer : buffers_) buffer.assign(static_cast<size_t>(length), 0);

@@ -88,6 +88,7 @@ enum class PreviewResult {
   SourceRefused,      // the overwrite file cannot be used; see sourceRefusal
   OutOfMemory,
   DeviceUnavailable,
+  FormatNotPlayable,  // a format beyond 8/16-bit PCM that the device refused
 };
 
 struct PressOutcome {

@@ -20,6 +20,17 @@
 namespace belmo {
 namespace {
 
+// The format tag a device is opened with: the file's own samples, which
+// the system converts where the device wants others.
+WORD DeviceTagOf(SampleEncoding encoding) {
+  switch (encoding) {
+    case SampleEncoding::Float32: return kTagFloat;
+    case SampleEncoding::MuLaw: return kTagMuLaw;
+    case SampleEncoding::ALaw: return kTagALaw;
+    default: return kTagPcm;
+  }
+}
+
 class WaveOutDevice final : public PreviewDevice {
  public:
   // The page whose click starts the next preview gets its notifications.
@@ -27,7 +38,7 @@ class WaveOutDevice final : public PreviewDevice {
 
   bool Open(const WaveFormat& format) override {
     WAVEFORMATEX wave = {};
-    wave.wFormatTag = WAVE_FORMAT_PCM;
+    wave.wFormatTag = DeviceTagOf(format.Encoding);
     wave.nChannels = format.Channels;
     wave.nSamplesPerSec = format.SampleRate;
     wave.nAvgBytesPerSec = format.AvgBytesPerSec();

@@ -43,6 +43,8 @@ inline constexpr char kSettingsInvalid[] = "設定値が異常です。";
 inline constexpr char kPreviewDeviceUnavailable[] =
     "サウンドデバイスを開けないため、試聴できません。ほかのプログラムが使用していないかを確認してください。";
 inline constexpr char kPreviewOutOfMemory[] = "メモリが足りないため、試聴できません。";
+inline constexpr char kPreviewFormatNotPlayable[] =
+    "サウンドデバイスがこのファイルの形式を再生できないため、試聴できません。マスクと保存はこの形式のままできます。";
 
 // The overwrite-source dialog: description and pattern, double-zero ended.
 inline constexpr char kOverwriteFilter[] = "WAVファイル(*.wav)\0*.wav\0";

@@ -12,6 +12,7 @@
 
 #include "app/command_ids.h"
 #include "document/platform.h"
+#include "document/wave_format.h"
 #include "effects/file_overwrite.h"
 #include "effects/sine_overwrite.h"
 #include "effects/voice_change_fft.h"
@@ -175,6 +176,102 @@ TEST(Masks, FftVoiceChangeMasksARangeShorterThanOneFrame) {
   EXPECT_FALSE(std::equal(take.begin() + end - 160, take.begin() + end, masked.begin() + end - 160));
   EXPECT_TRUE(std::equal(take.begin() + end, take.end(), masked.begin() + end));
   CloseWithoutSaving(belmo);
+}
+
+// A field recorder's file: 24-bit stereo broadcast WAVE, its "bext" and
+// "JUNK" before the format, a title after the data. It opens, the tone
+// masks the range at the format's own full scale, and Save As writes every
+// other byte as it was.
+Bytes BroadcastWave24() {
+  auto le = [](Bytes& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  };
+  auto chunk = [&](Bytes& out, const char* id, const Bytes& body) {
+    out.insert(out.end(), id, id + 4);
+    le(out, static_cast<uint32_t>(body.size()), 4);
+    out.insert(out.end(), body.begin(), body.end());
+  };
+  Bytes bext(602, 0);
+  const char description[] = "Interview 2026-12-07, metadata follows";
+  std::copy(description, description + sizeof description - 1, bext.begin());
+  Bytes fmt;
+  le(fmt, 1, 2);
+  le(fmt, 2, 2);
+  le(fmt, 48000, 4);
+  le(fmt, 48000 * 6, 4);
+  le(fmt, 6, 2);
+  le(fmt, 24, 2);
+  Bytes data;
+  for (int i = 0; i < 48000; ++i) {
+    const auto v = static_cast<int32_t>(4000000 * std::sin(i * 0.05));
+    le(data, static_cast<uint32_t>(v), 3);
+    le(data, static_cast<uint32_t>(-v), 3);
+  }
+  Bytes body{'W', 'A', 'V', 'E'};
+  chunk(body, "bext", bext);
+  chunk(body, "JUNK", Bytes(28, 0));
+  chunk(body, "fmt ", fmt);
+  chunk(body, "data", data);
+  chunk(body, "LIST", Bytes{'I', 'N', 'F', 'O', 'I', 'N', 'A', 'M', 2, 0, 0, 0, 'A', 0});
+  Bytes file{'R', 'I', 'F', 'F'};
+  le(file, static_cast<uint32_t>(body.size()), 4);
+  file.insert(file.end(), body.begin(), body.end());
+  return file;
+}
+
+TEST(Masks, BroadcastWave24OpensMasksAndSavesAsItWas) {
+  Sandbox sandbox("masks-bwf24");
+  WriteSettings(sandbox, MaskSettings{});
+  const Bytes original = BroadcastWave24();
+  ASSERT_TRUE(WriteFileBytes(sandbox.Path("field.wav"), original));
+  Belmo belmo;
+  ASSERT_TRUE(belmo.Start(sandbox, " \"" + sandbox.Path("field.wav") + "\""));
+  ASSERT_NE(belmo.WaitMainWindow(), nullptr);
+  MainControls controls(belmo);
+  ASSERT_EQ(Text(controls.infoBox), "停止中") << "the file did not open";
+  EXPECT_EQ(Text(controls.endSeconds), "1.000");
+  for (auto [box, text] : {std::pair{controls.startSeconds, "0.25"}, {controls.endSeconds, "0.5"}}) {
+    Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    for (const char* ch = text; *ch != '\0'; ++ch) PostMessageA(box, WM_CHAR, *ch, 0);
+  }
+  ASSERT_TRUE(belmo.Flush());
+  PostMessageA(controls.sineButton, BM_CLICK, 0, 0);
+  HWND box = belmo.WaitMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(Belmo::BoxText(box), "処理が終了しました。");
+  Belmo::Answer(box, IDOK);
+  belmo.Flush();
+
+  belmo.Command(kCmdSaveAs);
+  HWND dialog = belmo.WaitFileDialog();
+  ASSERT_NE(dialog, nullptr);
+  Belmo::ChooseFile(dialog, sandbox.Path("masked.wav"));
+  ASSERT_TRUE(Belmo::WaitGone(dialog));
+  ASSERT_TRUE(belmo.Flush());
+
+  Bytes expected = original;
+  WaveFormat format;
+  ASSERT_EQ(InspectWaveImage(expected.data(), expected.size(), &format), WaveCheck::Ok);
+  UndoRecord undo;
+  ASSERT_EQ(ApplySineOverwrite(expected, format, 0.25, 0.5, -10, 1000, undo), MaskOutcome::Applied);
+  const Bytes saved = FileBytes(sandbox.Path("masked.wav"));
+  EXPECT_TRUE(saved == expected);
+  // Only the 0.25 s of samples changed; the tone is 0.316 of 24-bit full scale.
+  const size_t start = static_cast<size_t>(format.DataStart()) + 6 * 12000;
+  EXPECT_TRUE(std::equal(original.begin(), original.begin() + start, saved.begin()));
+  EXPECT_TRUE(std::equal(original.begin() + start + 6 * 12000, original.end(),
+                         saved.begin() + start + 6 * 12000));
+  int32_t peak = 0;
+  for (size_t at = start; at < start + 6 * 12000; at += 3) {
+    const int32_t v = static_cast<int32_t>(static_cast<uint32_t>(saved[at]) << 8 |
+                                           static_cast<uint32_t>(saved[at + 1]) << 16 |
+                                           static_cast<uint32_t>(saved[at + 2]) << 24) / 256;
+    peak = std::max(peak, v < 0 ? -v : v);
+  }
+  EXPECT_NEAR(peak / 8388607.0, 0.316, 0.005);
+  Screenshot(belmo.Main(), "main-window-24bit");
+  belmo.Close();
+  EXPECT_TRUE(belmo.WaitExit());
 }
 
 TEST(Masks, OverwriteFileThatCannotBeUsedChangesNothing) {

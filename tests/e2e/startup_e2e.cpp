@@ -150,8 +150,11 @@ TEST(Startup, RefusedFilesAreExplainedAndLeaveNoDocument) {
     std::vector<uint8_t> bytes;
     const char* message;
   };
-  std::vector<uint8_t> floatWave = OneSecondWave();
-  floatWave[20] = 3;  // IEEE float format tag
+  std::vector<uint8_t> adpcm = OneSecondWave();
+  adpcm[20] = 0x11;  // IMA ADPCM
+  std::vector<uint8_t> surround = OneSecondWave();
+  surround[22] = 6;   // channels
+  surround[34] = 24;  // bits
   std::vector<uint8_t> lowerCase = OneSecondWave();
   lowerCase[8] = 'w';
   lowerCase[9] = 'a';
@@ -160,7 +163,10 @@ TEST(Startup, RefusedFilesAreExplainedAndLeaveNoDocument) {
   std::vector<uint8_t> truncated = OneSecondWave();
   truncated.resize(30);
   const Case cases[] = {
-      {"float.wav", floatWave, "これはPCM形式のWAVEファイルではありません。"},
+      {"adpcm.wav", adpcm,
+       "IMA ADPCM形式のWAVEファイルには対応していません。音声編集ソフトなどで、PCM形式（非圧縮）に変換してから開いてください。"},
+      {"surround.wav", surround,
+       "24ビット・6チャンネルのファイルには対応していません。モノラルかステレオに変換してください。"},
       {"lower.wav", lowerCase, "これはPCM形式のWAVEファイルではありません。"},
       {"short.wav", truncated, "ファイルが短すぎるため、WAVEファイルとして読み込めません。"},
   };

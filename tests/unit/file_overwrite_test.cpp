@@ -105,21 +105,29 @@ INSTANTIATE_TEST_SUITE_P(
                     {1, 2, 3, 4}},
         ConvertCase{"OddLength16To8", WaveFile(16, 1, 8000, {1, 0x02, 3, 0x84, 5}),
                     Target(8, 1, 8000), {0x82, 0x04}},
-        // Widths other than 8 and 16 are taken as they are.
-        ConvertCase{"Width24Unconverted", WaveFile(24, 1, 8000, {1, 2, 3, 4, 5, 6}),
-                    Target(16, 1, 8000), {1, 2, 3, 4, 5, 6}}));
+        // A wider source loses its low bits, a narrower one gains zero ones.
+        ConvertCase{"Width24To16", WaveFile(24, 1, 8000, {1, 2, 3, 4, 5, 0x86}),
+                    Target(16, 1, 8000), {2, 3, 5, 0x86}},
+        ConvertCase{"Width8To24", WaveFile(8, 1, 8000, {0x80, 0xFF}), Target(24, 1, 8000),
+                    {0, 0, 0, 0, 0, 0x7F}}));
 
-TEST(LoadOverwriteSource, DataTextInEarlierChunkStartsTheSamples) {
-  const Bytes file =
-      test::WaveBuilder().Bits(8).Channels(1).Chunk("note", "see data below").SampleBytes(4).Build();
+// The samples are those of the data chunk, found by walking the chunks: a
+// "data" in the text of an earlier chunk, and a chunk after the data, are
+// never played into the recording.
+TEST(LoadOverwriteSource, SamplesAreTheDataChunksOnly) {
+  const Bytes file = test::WaveBuilder()
+                         .Bits(8)
+                         .Channels(1)
+                         .Chunk("note", "see data below")
+                         .SampleBytes(4)
+                         .After("LIST", "INFOtitle")
+                         .Build();
   test::MemoryFiles files;
   files.files[kSource] = file;
   Bytes converted;
   ASSERT_EQ(LoadOverwriteSource(kSource, Target(8, 1, 8000), files, &converted),
             MaskOutcome::Applied);
-  // "data" of the note's text is at 44 + 4; the samples begin 8 bytes on,
-  // inside the text, and run through the real chunk to the end.
-  EXPECT_EQ(converted, Bytes(file.begin() + 56, file.end()));
+  EXPECT_EQ(converted, Bytes(file.begin() + 66, file.begin() + 70));
 }
 
 // --- copying into the destination ---

@@ -87,8 +87,8 @@ TEST_F(MaskCliTest, DefaultRangeIsTheDataChunkTheDeviceWouldPlay) {
   ASSERT_EQ(Run({"sine", Path("in.wav"), Path("out.wav")}), kCliOk) << err;
   Bytes expected = image;
   UndoRecord undo;
-  // The masks address samples from the first "data" bytes, as the program does.
-  ASSERT_EQ(ApplySineOverwrite(expected, test::Format(1, 8000, 16, 48), 0, 1.0, -10, 1000, undo),
+  // The masks address the samples of that same chunk, as the program does.
+  ASSERT_EQ(ApplySineOverwrite(expected, test::Format(1, 8000, 16, 52), 0, 1.0, -10, 1000, undo),
             MaskOutcome::Applied);
   EXPECT_EQ(Read("out.wav"), expected);
 }
@@ -96,7 +96,7 @@ TEST_F(MaskCliTest, DefaultRangeIsTheDataChunkTheDeviceWouldPlay) {
 TEST_F(MaskCliTest, RefusalsWriteNothingAndExitWithTheirCode) {
   Write("in.wav", OneSecond());
   Bytes notPcm = OneSecond();
-  notPcm[20] = 3;
+  notPcm[8] = 'w';
   Write("float.wav", notPcm);
   struct Case {
     std::vector<std::string> args;

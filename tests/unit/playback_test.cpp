@@ -23,10 +23,11 @@ class ScriptedDevice : public SoundDevice {
         positions_.pop_front();
       }
     }
-    return 0;
+    return command == refused ? 263 : 0;  // MCIERR_INVALID_FILE
   }
 
   std::vector<std::string> commands;
+  std::string refused;  // a command the device fails
 
  private:
   std::deque<std::string> positions_;
@@ -151,6 +152,19 @@ TEST(Playback, SeekOnStopMovesTheChosenEndAndKeepsTheRangeUsable) {
     EXPECT_EQ(range.start, c.expected.start) << c.position << " " << c.movesEnd;
     EXPECT_EQ(range.end, c.expected.end) << c.position << " " << c.movesEnd;
   }
+}
+
+// A working copy the device will not open (a format it does not take)
+// ends the playback at once, saying so, instead of waiting for a position
+// that never comes.
+TEST(Playback, AWorkingCopyTheDeviceRefusesEndsAtOnce) {
+  PlaybackRun run{{}, ScriptedDevice({"0"}), {}, 0};
+  run.device.refused = kOpen;
+  Play(run, -1);
+  EXPECT_TRUE(run.result.deviceRefused);
+  EXPECT_FALSE(run.result.hasPosition);
+  EXPECT_EQ(run.device.commands, std::vector<std::string>{kOpen});
+  EXPECT_EQ(run.finalState, kPlaybackFinished);
 }
 
 }  // namespace

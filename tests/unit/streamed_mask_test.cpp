@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "document/wav_document.h"
+#include "document/sample_codec.h"
 #include "effects/file_overwrite.h"
 #include "tests/unit/memory_files.h"
 #include "tests/unit/wave_builder.h"
@@ -43,36 +44,42 @@ struct Format {
   uint16_t bits;
   uint16_t channels;
   uint32_t rate;
+  uint16_t tag = 1;  // PCM; 3 float, 7 mu-law
 };
+
+SampleEncoding EncodingOf(const Format& f) {
+  if (f.tag == 3) return SampleEncoding::Float32;
+  if (f.tag == 7) return SampleEncoding::MuLaw;
+  if (f.bits == 8) return SampleEncoding::Unsigned8;
+  return f.bits == 24 ? SampleEncoding::Signed24 : SampleEncoding::Signed16;
+}
 
 // About a second of a voice-like signal, with a chunk before the data and
 // half a frame after it, so that neither end of the data is where a
-// canonical file has it.
-// A chunk after the data, as recorders write titles, may follow.
+// canonical file has it. A chunk after the data, as recorders write
+// titles, may follow.
 Bytes Recording(const Format& f, double seconds, const std::string& after = "") {
-  const size_t frameBytes = f.channels * f.bits / 8u;
+  const size_t width = f.bits / 8u;
+  const size_t frameBytes = f.channels * width;
   const auto frames = static_cast<size_t>(seconds * f.rate);
+  const size_t halfFrame = f.channels == 2 ? width : 0;
   auto builder = test::WaveBuilder()
+                     .FormatTag(f.tag)
                      .Bits(f.bits)
                      .Channels(f.channels)
                      .SampleRate(f.rate)
                      .Chunk("LIST", "odd")
-                     .SampleBytes(frames * frameBytes + (f.bits == 16 ? 2 : 0));
+                     .SampleBytes(frames * frameBytes + halfFrame);
   if (!after.empty()) builder.After("LIST", after);
   Bytes image = builder.Build();
   const size_t first = builder.DataTagOffset() + 8;
-  const size_t end = first + frames * frameBytes + (f.bits == 16 ? 2 : 0);
-  for (size_t i = 0; first + i * (f.bits / 8u) < end; ++i) {
+  const size_t samples = frames * f.channels + (halfFrame > 0 ? 1 : 0);
+  for (size_t i = 0; i < samples; ++i) {
     const double v = 0.5 * std::sin(i * 0.031) + 0.3 * std::sin(i * 0.17 + 1) +
                      0.05 * std::sin(i * 1.3);
-    uint8_t* at = image.data() + first + i * (f.bits / 8u);
-    if (f.bits == 8) {
-      at[0] = static_cast<uint8_t>(128 + std::lround(v * 120));
-    } else if (at + 1 < image.data() + end) {
-      const auto s = static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 30000)));
-      at[0] = static_cast<uint8_t>(s);
-      at[1] = static_cast<uint8_t>(s >> 8);
-    }
+    const int16_t value = static_cast<int16_t>(std::lround(v * 30000));
+    const uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
+    ConvertSamples(bytes, SampleEncoding::Signed16, 1, EncodingOf(f), image.data() + first + i * width);
   }
   return image;
 }
@@ -151,7 +158,9 @@ MaskOutcome InMemory(const Job& job, const SampleRange& range, const Bytes& imag
 // The tool must write exactly the bytes the program leaves in its image,
 // whatever the format, the range, the mask and the size of the pieces.
 TEST(StreamedMask, WritesWhatTheProgramLeavesInTheImage) {
-  const Format formats[] = {{16, 2, 44100}, {8, 1, 8000}, {16, 1, 11025}, {8, 2, 22050}};
+  const Format formats[] = {{16, 2, 44100},   {8, 1, 8000},       {16, 1, 11025},
+                            {8, 2, 22050},    {24, 2, 48000},     {32, 1, 22050, 3},
+                            {8, 1, 8000, 7}};
   const SampleRange ranges[] = {{0, 1000}, {100, 350}, {200, 201}, {999, 1000}};
   const size_t pieces[] = {kStreamPieceBytes, 1000, 1};
   MemoryFiles files;
@@ -190,7 +199,8 @@ TEST(StreamedMask, WritesWhatTheProgramLeavesInTheImage) {
 // the tool alike.
 TEST(StreamedMask, ChunksAroundTheDataKeepEveryByte) {
   const std::string title = "INFOINAMInterview 2026-12-07";
-  const Format formats[] = {{16, 2, 44100}, {8, 1, 8000}, {16, 1, 11025}};
+  const Format formats[] = {{16, 2, 44100}, {8, 1, 8000}, {16, 1, 11025}, {24, 2, 44100},
+                            {32, 2, 44100, 3}};
   MemoryFiles files;
   files.files[kSourcePath] = Recording({8, 1, 11025}, 0.1);
   for (const Format& format : formats) {

@@ -20,10 +20,22 @@ class WaveBuilder {
   WaveBuilder& SampleBytes(size_t count) { sampleBytes_ = count; return *this; }
   // A chunk placed before the data chunk; odd payloads get their pad byte.
   WaveBuilder& Chunk(const std::string& id, const std::string& payload) {
-    extra_.insert(extra_.end(), id.begin(), id.end());
-    Le32(extra_, static_cast<uint32_t>(payload.size()));
-    extra_.insert(extra_.end(), payload.begin(), payload.end());
-    if (payload.size() % 2 != 0) extra_.push_back(0);
+    AppendChunk(extra_, id, payload);
+    return *this;
+  }
+
+  // A chunk placed before the format chunk, as broadcast WAVE files have
+  // their "bext" and "JUNK".
+  WaveBuilder& Before(const std::string& id, const std::string& payload) {
+    AppendChunk(before_, id, payload);
+    return *this;
+  }
+  // The extensible format header with this subformat (a format tag) and
+  // number of valid bits.
+  WaveBuilder& Extensible(uint16_t subformat, uint16_t validBits) {
+    extensible_ = true;
+    subformat_ = subformat;
+    validBits_ = validBits;
     return *this;
   }
 
@@ -31,30 +43,40 @@ class WaveBuilder {
   // cue lists.
   WaveBuilder& After(const std::string& id, const std::string& payload) {
     if (sampleBytes_ % 2 != 0 && after_.empty()) after_.push_back(0);  // the data's pad byte
-    after_.insert(after_.end(), id.begin(), id.end());
-    Le32(after_, static_cast<uint32_t>(payload.size()));
-    after_.insert(after_.end(), payload.begin(), payload.end());
-    if (payload.size() % 2 != 0) after_.push_back(0);
+    AppendChunk(after_, id, payload);
     return *this;
   }
 
   // Offset of the data chunk's "data" tag in the built image.
-  size_t DataTagOffset() const { return 36 + extra_.size(); }
+  size_t DataTagOffset() const {
+    return 36 + before_.size() + (extensible_ ? 24 : 0) + extra_.size();
+  }
 
   std::vector<uint8_t> Build() const {
     const uint16_t blockAlign = static_cast<uint16_t>(channels_ * bits_ / 8);
     std::vector<uint8_t> image;
     Text(image, "RIFF");
-    Le32(image, static_cast<uint32_t>(36 + extra_.size() + sampleBytes_ + after_.size()));
+    Le32(image, static_cast<uint32_t>(DataTagOffset() + sampleBytes_ + after_.size()));
     Text(image, "WAVE");
+    image.insert(image.end(), before_.begin(), before_.end());
     Text(image, "fmt ");
-    Le32(image, 16);
-    Le16(image, formatTag_);
+    Le32(image, extensible_ ? 40 : 16);
+    Le16(image, extensible_ ? 0xFFFE : formatTag_);
     Le16(image, channels_);
     Le32(image, sampleRate_);
     Le32(image, sampleRate_ * blockAlign);
     Le16(image, blockAlign);
     Le16(image, bits_);
+    if (extensible_) {
+      Le16(image, 22);
+      Le16(image, validBits_);
+      Le32(image, channels_ == 2 ? 3 : 4);  // front left and right, or centre
+      Le16(image, subformat_);
+      for (uint8_t b : {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38,
+                        0x9B, 0x71}) {
+        image.push_back(b);
+      }
+    }
     image.insert(image.end(), extra_.begin(), extra_.end());
     Text(image, "data");
     Le32(image, static_cast<uint32_t>(sampleBytes_));
@@ -65,6 +87,13 @@ class WaveBuilder {
   }
 
  private:
+  static void AppendChunk(std::vector<uint8_t>& out, const std::string& id,
+                          const std::string& payload) {
+    out.insert(out.end(), id.begin(), id.end());
+    Le32(out, static_cast<uint32_t>(payload.size()));
+    out.insert(out.end(), payload.begin(), payload.end());
+    if (payload.size() % 2 != 0) out.push_back(0);
+  }
   static void Text(std::vector<uint8_t>& out, const char* text) {
     for (; *text != '\0'; ++text) out.push_back(static_cast<uint8_t>(*text));
   }
@@ -82,8 +111,12 @@ class WaveBuilder {
   uint32_t sampleRate_ = 8000;
   uint16_t bits_ = 16;
   size_t sampleBytes_ = 16;
+  std::vector<uint8_t> before_;
   std::vector<uint8_t> extra_;
   std::vector<uint8_t> after_;
+  bool extensible_ = false;
+  uint16_t subformat_ = 1;
+  uint16_t validBits_ = 0;
 };
 
 // The format the program reads from an image (one that passes its checks).
@@ -98,6 +131,7 @@ inline WaveFormat FormatOf(const std::vector<uint8_t>& image) {
 inline SampleEncoding EncodingOfBits(int bits) {
   if (bits == 8) return SampleEncoding::Unsigned8;
   if (bits == 16) return SampleEncoding::Signed16;
+  if (bits == 24) return SampleEncoding::Signed24;
   return SampleEncoding::Other;
 }
 
