@@ -14,6 +14,7 @@
 #include "document/document_texts.h"
 #include "document/load_wave_win.h"
 #include "document/win32_platform_win.h"
+#include "document/working_copy.h"
 
 namespace belmo {
 namespace {
@@ -74,10 +75,9 @@ bool WriteImageToFile(const char* path) {
   return true;
 }
 
-void WriteWorkingCopy() {
+void UpdateWorkingCopyAfterEdit(int64_t start, int64_t end) {
   Win32FileStore files;
-  if (!files.WriteWhole(Document.WorkingCopyPath, Document.Image.data(), Document.Image.size(),
-                        true)) {
+  if (!UpdateWorkingCopy(Document, start, end, files)) {
     ShowProductMessage(text::kWorkingCopyUpdateFailed, MB_OK | MB_ICONWARNING);
   }
 }
@@ -115,7 +115,7 @@ void ToggleUndo() {
     std::lock_guard<std::mutex> guard(DocumentLock);
     if (!ExchangeUndoBytes(Document.Image, Undo)) return;
   }
-  WriteWorkingCopy();
+  UpdateWorkingCopyAfterEdit(Undo.SpanStart, Undo.SpanEnd);
   CountUndo(Document, Undo);
   EnableMenuCommand(kCmdUndo, true);
 }

@@ -2,6 +2,8 @@
 // question asked before unsaved changes would be dropped.
 #pragma once
 
+#include <cstdint>
+
 namespace belmo {
 
 // Writes the image to path. A real file is replaced only by a complete new
@@ -9,9 +11,10 @@ namespace belmo {
 // grayed. False (after telling the user) when nothing was saved.
 bool WriteImageToFile(const char* path);
 
-// Rewrites the working copy from the image; warns the user when it fails,
-// since a crash would then lose the edits.
-void WriteWorkingCopy();
+// Brings the working copy in step after a mask or an Undo changed
+// image[start, end); warns the user when it fails, since a crash would
+// then lose the edits.
+void UpdateWorkingCopyAfterEdit(int64_t start, int64_t end);
 
 void SaveDocument();
 void SaveDocumentAs();

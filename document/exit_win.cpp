@@ -10,6 +10,8 @@
 #include "app/worker_threads_win.h"
 #include "document/document_commands_win.h"
 #include "document/document_state.h"
+#include "document/win32_platform_win.h"
+#include "document/working_copy.h"
 #include "selection/playback_win.h"
 #include "settings/settings_state_win.h"
 
@@ -55,7 +57,8 @@ void ExitApplication() {
   EndWorkerThreads();
   DestroyWindow(MainUi.MainWindow);
   MainUi.MainWindow = nullptr;
-  DeleteFileA(Document.WorkingCopyPath);
+  Win32FileStore files;
+  RemoveWorkingCopy(Document.WorkingCopyPath, files);
   // A file dialog may have moved the current directory away.
   SetCurrentDirectoryA(App.ProgramDirectory.c_str());
   WriteSettings();

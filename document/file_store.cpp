@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "document/platform.h"
@@ -45,6 +47,16 @@ std::unique_ptr<FileView> FileStore::OpenView(const std::string& path) {
   std::vector<uint8_t> bytes;
   if (!ReadWhole(path, &bytes)) return nullptr;
   return std::make_unique<BlockView>(std::move(bytes));
+}
+
+bool FileStore::WriteAt(const std::string& path, uint64_t offset, const uint8_t* bytes,
+                        size_t size) {
+  std::vector<uint8_t> content;
+  if (!ReadWhole(path, &content) || offset > content.size() || content.size() - offset < size) {
+    return false;
+  }
+  std::copy(bytes, bytes + size, content.begin() + static_cast<std::ptrdiff_t>(offset));
+  return WriteWhole(path, content.data(), content.size(), true);
 }
 
 std::unique_ptr<FileWriter> FileStore::BeginReplace(const std::string& path) {

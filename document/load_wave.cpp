@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "document/wav_document.h"
+#include "document/working_copy.h"
 #include "numtext/number_text.h"
 
 namespace belmo {
@@ -14,11 +15,6 @@ namespace {
 // be 0x5C, the backslash, so paths must be walked character by character.
 bool IsCp932LeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-std::string BufferText(const char (&buffer)[kPathBufferBytes]) {
-  const char* end = std::find(buffer, buffer + kPathBufferBytes, '\0');
-  return std::string(buffer, end);
 }
 
 // The device answers a length in milliseconds, possibly with a fraction.
@@ -41,12 +37,11 @@ bool IsDecimalText(const std::string& text) {
 
 // Playback and the next load use the working copy, so after a failed load it
 // must again hold what the document holds: the open image, or nothing.
-void RestoreWorkingCopy(const std::string& workingCopy, const WavDocument& document,
-                        FileStore& files) {
+void RestoreWorkingCopy(WavDocument& document, FileStore& files) {
   if (document.IsOpen()) {
-    files.WriteWhole(workingCopy, document.Image.data(), document.Image.size(), true);
+    ReplaceWorkingCopy(document, files);
   } else {
-    files.Remove(workingCopy);
+    RemoveWorkingCopy(BufferText(document.WorkingCopyPath), files);
   }
 }
 
@@ -102,6 +97,10 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
       return check == WaveCheck::Rf64 ? LoadOutcome::Rf64 : LoadOutcome::TooLarge;
     }
   }
+  // A left-over working copy first gets the edit a crash interrupted.
+  const std::string workingCopy = BufferText(document.WorkingCopyPath);
+  const bool recovering = path == workingCopy;
+  if (recovering) FinishInterruptedUpdate(workingCopy, files);
   std::vector<uint8_t> bytes;
   if (!files.ReadWhole(path, &bytes)) return LoadOutcome::Unreadable;
 
@@ -114,11 +113,12 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
   // A working copy left over by a crash is loaded from its own place: it
   // already holds these bytes, and it may be the only copy of the user's
   // edits, so it is neither rewritten nor removed when the load fails.
-  const std::string workingCopy = BufferText(document.WorkingCopyPath);
-  const bool recovering = path == workingCopy;
-  if (!recovering && !files.WriteWhole(workingCopy, bytes.data(), bytes.size(), true)) {
-    RestoreWorkingCopy(workingCopy, document, files);
-    return LoadOutcome::WorkingCopyFailed;
+  if (!recovering) {
+    if (files.Exists(JournalPathOf(workingCopy))) files.Remove(JournalPathOf(workingCopy));
+    if (!files.WriteWhole(workingCopy, bytes.data(), bytes.size(), true)) {
+      RestoreWorkingCopy(document, files);
+      return LoadOutcome::WorkingCopyFailed;
+    }
   }
 
   // A file the device cannot measure has no range to select or mask, unless
@@ -129,7 +129,7 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
     lengthMs = format.IsPlainPcm() ? 0 : LengthOfData(bytes, format);
   }
   if (lengthMs < 1) {
-    if (!recovering) RestoreWorkingCopy(workingCopy, document, files);
+    if (!recovering) RestoreWorkingCopy(document, files);
     return LoadOutcome::LengthUnknown;
   }
 
@@ -140,6 +140,7 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
   document.LengthMs = lengthMs;
   document.ChangeCount = 0;
   document.HasSavedFile = !recovering;
+  document.WorkingCopyInStep = true;
   return LoadOutcome::Loaded;
 }
 
@@ -154,6 +155,11 @@ std::string FileNamePart(const std::string& path) {
     }
   }
   return path.substr(nameStart);
+}
+
+std::string BufferText(const char (&buffer)[kPathBufferBytes]) {
+  const char* end = std::find(buffer, buffer + kPathBufferBytes, '\0');
+  return std::string(buffer, end);
 }
 
 void CopyToBuffer(const std::string& text, char (&buffer)[kPathBufferBytes]) {

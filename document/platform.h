@@ -40,9 +40,20 @@ class FileStore {
   // Reads the whole file. False when it cannot be opened or read completely.
   virtual bool ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) = 0;
   // Replaces the file's content with exactly these bytes. False when any
-  // part of the write failed.
+  // part of the write failed. A hidden file is one of the program's own
+  // (the working copy): hidden where the system knows the attribute, and
+  // left for the system to write to the disk in its own time, since the
+  // file it came from is the lasting copy. Any other file reaches the disk
+  // before this returns.
   virtual bool WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                           bool hidden) = 0;
+  // Writes bytes over [offset, offset + size) of an existing file of at
+  // least that length, changing nothing else: the working copy's patch.
+  // Like a hidden file's writes, not forced to the disk. False when the
+  // file is missing, shorter, or any part of the write failed. The plain
+  // version reads and rewrites the whole file.
+  virtual bool WriteAt(const std::string& path, uint64_t offset, const uint8_t* bytes,
+                       size_t size);
   virtual bool Remove(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
   // For files too large to want twice in memory. The plain versions read

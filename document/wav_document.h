@@ -25,6 +25,9 @@ struct WavDocument {
   char Title[kPathBufferBytes] = {};
   char WorkingCopyPath[kPathBufferBytes] = {};
   int16_t ChangeCount = 0;
+  // Whether the working copy is known to hold the image: then an edit only
+  // writes the span it changed into it.
+  bool WorkingCopyInStep = false;
   // False for a working copy recovered at start-up: it was never saved as a
   // file of its own, so Save asks for a name and Revert has nothing to go
   // back to.
@@ -74,6 +77,9 @@ bool QueryLengthMs(const std::string& workingCopyPath, SoundDevice& device, int3
 // Code page 932 aware: the second byte of a double-byte character such as
 // "表" is 0x5C and is not taken for a separator.
 std::string FileNamePart(const std::string& path);
+
+// The text held in a fixed buffer, up to its first zero byte.
+std::string BufferText(const char (&buffer)[kPathBufferBytes]);
 
 // Copies text into a fixed buffer, cut to fit, always zero-terminated. The cut
 // never splits a code page 932 double-byte character.

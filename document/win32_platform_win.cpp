@@ -73,12 +73,17 @@ class PendingFile : public FileWriter {
     failed_ = failed_ || !WriteAll(file_, bytes, size);
     return !failed_;
   }
+  // A recording reaches the disk before it replaces the old one; the
+  // working copy is left to the system's cache (the file it came from is
+  // the lasting copy, and forcing hundreds of megabytes out at every open
+  // would cost seconds).
   bool Commit() override {
-    bool ok = !failed_ && SetEndOfFile(file_) && FlushFileBuffers(file_);
+    bool ok = !failed_ && SetEndOfFile(file_) && (hidden_ || FlushFileBuffers(file_));
     ok = CloseHandle(file_) && ok;
     file_ = INVALID_HANDLE_VALUE;
-    ok = ok && MoveFileExA(pending_.c_str(), path_.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    const DWORD move = hidden_ ? MOVEFILE_REPLACE_EXISTING
+                               : MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    ok = ok && MoveFileExA(pending_.c_str(), path_.c_str(), move);
     if (!ok) return false;
     committed_ = true;
     if (hidden_) {
@@ -132,6 +137,22 @@ bool Win32FileStore::WriteWhole(const std::string& path, const uint8_t* bytes, s
                                 bool hidden) {
   std::unique_ptr<FileWriter> writer = BeginPendingFile(path, hidden);
   return writer && writer->Append(bytes, size) && writer->Commit();
+}
+
+bool Win32FileStore::WriteAt(const std::string& path, uint64_t offset, const uint8_t* bytes,
+                             size_t size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER length;
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  bool ok = GetFileSizeEx(file, &length) && length.QuadPart >= 0 &&
+            static_cast<uint64_t>(length.QuadPart) >= offset &&
+            static_cast<uint64_t>(length.QuadPart) - offset >= size &&
+            SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && WriteAll(file, bytes, size);
+  ok = CloseHandle(file) && ok;
+  return ok;
 }
 
 std::unique_ptr<FileWriter> Win32FileStore::BeginReplace(const std::string& path) {

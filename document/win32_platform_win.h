@@ -13,6 +13,8 @@ class Win32FileStore : public FileStore {
                   bool hidden) override;
   bool Remove(const std::string& path) override;
   bool Exists(const std::string& path) override;
+  bool WriteAt(const std::string& path, uint64_t offset, const uint8_t* bytes,
+               size_t size) override;
   std::unique_ptr<FileView> OpenView(const std::string& path) override;
   std::unique_ptr<FileWriter> BeginReplace(const std::string& path) override;
 };

@@ -22,10 +22,11 @@ int ApplyMask(MaskKind kind) {
   Win32FileStore files;
   MaskSettings settings = CurrentSettings();
   MaskOutcome outcome;
+  ByteSpan changed;
   {
     // A preview on the settings thread may be copying from the image.
     std::lock_guard<std::mutex> guard(DocumentLock);
-    outcome = RunMask(kind, Range, settings, Document, Undo, files, Effects.MainTables);
+    outcome = RunMask(kind, Range, settings, Document, Undo, files, Effects.MainTables, &changed);
   }
   if (outcome != MaskOutcome::Applied) {
     if (const char* refusal = MaskRefusalText(outcome)) {
@@ -35,7 +36,7 @@ int ApplyMask(MaskKind kind) {
   }
   // The working copy holds the masked image before the user is told, and
   // the edit counts only once the message is closed.
-  WriteWorkingCopy();
+  UpdateWorkingCopyAfterEdit(changed.start, changed.end);
   EnableMenuCommand(kCmdRevert, true);
   ShowProductMessage(text::kMaskFinished, MB_OK | MB_ICONINFORMATION);
   CountMask(Document, Undo);

@@ -1,0 +1,134 @@
+#include "document/working_copy.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace belmo {
+namespace {
+
+// The journal: a tag, where the span goes, how long it is and how long the
+// copy is, the span's bytes, and a checksum of all of that, so that a
+// journal cut short or from another copy is never written into one.
+constexpr char kJournalTag[8] = {'B', 'E', 'L', 'M', 'O', 'J', 'N', 'L'};
+constexpr size_t kJournalHead = 8 + 3 * 8;
+constexpr size_t kChecksumBytes = 8;
+
+void PutLe64(uint8_t* at, uint64_t value) {
+  for (int i = 0; i < 8; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint64_t Le64(const uint8_t* at) {
+  uint64_t value = 0;
+  for (int i = 7; i >= 0; --i) value = value << 8 | at[i];
+  return value;
+}
+
+// FNV-1a: cheap, and enough to tell a whole journal from a torn one.
+uint64_t Checksum(const uint8_t* bytes, size_t size) {
+  uint64_t hash = 14695981039346656037ull;
+  for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+  return hash;
+}
+
+bool MakeJournal(const std::vector<uint8_t>& image, int64_t start, int64_t end,
+                 std::vector<uint8_t>* journal) {
+  const auto length = static_cast<size_t>(end - start);
+  try {
+    journal->resize(kJournalHead + length + kChecksumBytes);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  uint8_t* at = journal->data();
+  std::memcpy(at, kJournalTag, sizeof kJournalTag);
+  PutLe64(at + 8, static_cast<uint64_t>(start));
+  PutLe64(at + 16, length);
+  PutLe64(at + 24, image.size());
+  std::memcpy(at + kJournalHead, image.data() + start, length);
+  PutLe64(at + kJournalHead + length, Checksum(at, kJournalHead + length));
+  return true;
+}
+
+// The span a whole journal holds for a copy of copySize bytes; false for
+// a journal cut short, spoiled, or written for a copy of another length.
+bool ReadJournal(const std::vector<uint8_t>& journal, uint64_t copySize, uint64_t* offset,
+                 uint64_t* length) {
+  if (journal.size() < kJournalHead + kChecksumBytes ||
+      std::memcmp(journal.data(), kJournalTag, sizeof kJournalTag) != 0) {
+    return false;
+  }
+  *offset = Le64(journal.data() + 8);
+  *length = Le64(journal.data() + 16);
+  if (*length != journal.size() - kJournalHead - kChecksumBytes ||
+      Le64(journal.data() + 24) != copySize || *offset > copySize ||
+      copySize - *offset < *length) {
+    return false;
+  }
+  const size_t body = kJournalHead + static_cast<size_t>(*length);
+  return Checksum(journal.data(), body) == Le64(journal.data() + body);
+}
+
+}  // namespace
+
+std::string JournalPathOf(const std::string& workingCopyPath) {
+  return workingCopyPath + ".journal";
+}
+
+bool ReplaceWorkingCopy(WavDocument& document, FileStore& files) {
+  const std::string path = BufferText(document.WorkingCopyPath);
+  const std::string journal = JournalPathOf(path);
+  if (files.Exists(journal)) files.Remove(journal);
+  document.WorkingCopyInStep =
+      files.WriteWhole(path, document.Image.data(), document.Image.size(), true);
+  return document.WorkingCopyInStep;
+}
+
+bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileStore& files) {
+  const auto size = static_cast<int64_t>(document.Image.size());
+  const bool spanFits = start >= 0 && start < end && end <= size;
+  // A span of most of the image is cheaper written whole, and as safely:
+  // the whole copy is renamed into place too.
+  if (!document.WorkingCopyInStep || !spanFits || end - start > size / 2) {
+    return ReplaceWorkingCopy(document, files);
+  }
+  const std::string path = BufferText(document.WorkingCopyPath);
+  const std::string journalPath = JournalPathOf(path);
+  std::vector<uint8_t> journal;
+  if (!MakeJournal(document.Image, start, end, &journal) ||
+      !files.WriteWhole(journalPath, journal.data(), journal.size(), true)) {
+    return ReplaceWorkingCopy(document, files);
+  }
+  if (!files.WriteAt(path, static_cast<uint64_t>(start), document.Image.data() + start,
+                     static_cast<size_t>(end - start))) {
+    return ReplaceWorkingCopy(document, files);
+  }
+  files.Remove(journalPath);
+  return true;
+}
+
+void RemoveWorkingCopy(const std::string& workingCopyPath, FileStore& files) {
+  files.Remove(workingCopyPath);
+  files.Remove(JournalPathOf(workingCopyPath));
+}
+
+void FinishInterruptedUpdate(const std::string& workingCopyPath, FileStore& files) {
+  const std::string journalPath = JournalPathOf(workingCopyPath);
+  if (!files.Exists(journalPath)) return;
+  std::vector<uint8_t> journal;
+  uint64_t offset = 0;
+  uint64_t length = 0;
+  std::unique_ptr<FileView> copy = files.OpenView(workingCopyPath);
+  if (!copy || !files.ReadWhole(journalPath, &journal)) return;  // tried again next time
+  if (ReadJournal(journal, copy->Size(), &offset, &length)) {
+    copy.reset();
+    if (!files.WriteAt(workingCopyPath, offset, journal.data() + kJournalHead,
+                       static_cast<size_t>(length))) {
+      return;
+    }
+  }
+  files.Remove(journalPath);
+}
+
+}  // namespace belmo

@@ -1,0 +1,45 @@
+// The hidden working copy beside the program (temp.tmp): the image as it
+// is now, written at every load and after every mask and Undo, so that
+// playback plays the edits and a run that does not end normally loses none
+// of them.
+//
+// A mask or an Undo changes one span of the image, and only that span is
+// written into the copy: an edit costs the same in an hour-long recording
+// as in a minute. The span goes first to a journal beside the copy, which
+// is written beside itself and renamed into place (so it is whole or not
+// there at all), then into the copy, and the journal is removed. A run
+// that ends at any moment leaves the copy as it was before the edit (no
+// journal yet) or a journal that the next start writes into it (after):
+// never half of an edit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "document/platform.h"
+#include "document/wav_document.h"
+
+namespace belmo {
+
+// Writes the whole image: after loading, and whenever the copy cannot be
+// trusted to hold the image. A journal of an earlier edit goes first, so it
+// can never be written into the newer copy.
+bool ReplaceWorkingCopy(WavDocument& document, FileStore& files);
+
+// After a mask or an Undo changed image[start, end): the copy held the rest
+// already, so only the span is written. The whole image is written instead
+// when the copy is not known to be in step (an earlier write failed), when
+// the span is most of the image, or when the patch itself fails.
+bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileStore& files);
+
+// At normal exit: the copy and any journal go.
+void RemoveWorkingCopy(const std::string& workingCopyPath, FileStore& files);
+
+// Before a copy left by a run that did not end normally is opened: a whole
+// journal is written into it; one that is not whole is dropped (the copy
+// then is as it was before that edit).
+void FinishInterruptedUpdate(const std::string& workingCopyPath, FileStore& files);
+
+std::string JournalPathOf(const std::string& workingCopyPath);
+
+}  // namespace belmo
