@@ -33,4 +33,9 @@ constexpr unsigned kWmUser = 0x400;
 // so this is how the end-to-end tests see grayed items.
 constexpr unsigned kMsgQueryMenuState = kWmUser + 0x1F0;
 
+// Sent by the playback thread when it has stopped and closed the device,
+// lParam pointing at its PlaybackResult: the seek on stop and the controls
+// are the main thread's to change.
+constexpr unsigned kMsgPlaybackEnded = kWmUser + 0x1E0;
+
 }  // namespace belmo

@@ -76,6 +76,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kMsgQueryMenuState:
       return static_cast<LRESULT>(
           GetMenuState(GetMenu(window), static_cast<UINT>(wParam), MF_BYCOMMAND));
+    case kMsgPlaybackEnded:
+      OnPlaybackEnded(*reinterpret_cast<const PlaybackResult*>(lParam));
+      return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }

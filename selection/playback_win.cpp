@@ -68,26 +68,27 @@ void RestoreWindowAfterPlayback() {
   SetMaskAndRangeControls(true);
 }
 
-// The sliders and boxes follow the range after a seek on stop.
-void SeekTo(uint32_t position) {
-  SeekRangeTo(position, Checked(MainUi.SeekRangeRadio), Range);
-  ShowRangeInControls();
-}
-
 DWORD WINAPI PlaybackThread(LPVOID) {
   MciSoundDevice device;
   InfoBoxView view;
   PlaybackResult result =
       RunPlayback(Session.range, device, Playback, view, [] { Sleep(kPollPauseMs); });
-  if (result.stoppedByHand && result.hasPosition && Checked(MainUi.SeekOnStopCheck)) {
-    SeekTo(result.position);
-  }
-  RestoreWindowAfterPlayback();
+  // Sent, not posted: the seek is in place before a new playback can start.
+  SendMessageA(MainUi.MainWindow, kMsgPlaybackEnded, 0, reinterpret_cast<LPARAM>(&result));
   Playback.store(kPlaybackIdle);
   return 0;
 }
 
 }  // namespace
+
+void OnPlaybackEnded(const PlaybackResult& result) {
+  if (result.stoppedByHand && result.hasPosition && Checked(MainUi.SeekOnStopCheck)) {
+    SampleRange seeked = Range;
+    SeekRangeTo(result.position, Checked(MainUi.SeekRangeRadio), seeked);
+    SetRange(seeked, RangeSource::Program);
+  }
+  RestoreWindowAfterPlayback();
+}
 
 void OnPlayButton() {
   if (RequestPlaybackStop(Playback)) return;
