@@ -1,10 +1,10 @@
 #include "app/main_window_win.h"
 
 #include <commctrl.h>
-#include <initializer_list>
 
 #include "app/app_texts.h"
 #include "app/command_ids.h"
+#include "app/command_states_win.h"
 #include "app/main_commands_win.h"
 #include "settings/settings_window_win.h"
 #include "update/version_check_win.h"
@@ -138,9 +138,6 @@ void BuildMenus() {
   InsertItem(MainUi.HelpMenu, 2, kCmdVersionCheck, text::kMenuVersionCheck, nullptr);
 
   SetMenu(MainUi.MainWindow, MainUi.MenuBar);
-  for (UINT id : {kCmdRevert, kCmdUndo, kCmdSine, kCmdVoiceChange, kCmdFileOverwrite}) {
-    EnableMenuCommand(id, false);
-  }
 }
 
 void ApplyMainFont() {
@@ -161,16 +158,7 @@ void ApplyMainFont() {
 
 void SetStartupControlStates() {
   SendMessageA(MainUi.SeekStartRadio, BM_SETCHECK, BST_CHECKED, 0);
-  for (HWND control : {MainUi.StartTrackbar, MainUi.EndTrackbar, MainUi.PlayButton,
-                       MainUi.SineButton, MainUi.VoiceChangeButton, MainUi.FileOverwriteButton,
-                       MainUi.SeekStartRadio, MainUi.SeekRangeRadio}) {
-    EnableWindow(control, FALSE);
-  }
+  UpdateCommandStates();
 }
-
-void EnableMenuCommand(UINT id, bool enabled) {
-  EnableMenuItem(MainUi.MenuBar, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-}
-
 
 }  // namespace belmo

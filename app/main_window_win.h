@@ -40,8 +40,6 @@ void BuildMenus();
 void ApplyMainFont();
 void SetStartupControlStates();
 
-void EnableMenuCommand(UINT id, bool enabled);
-
 // The main window procedure.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "app/command_ids.h"
+#include "app/command_states_win.h"
 #include "app/file_dialogs_win.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
@@ -69,8 +69,9 @@ bool WriteImageToFile(const char* path) {
   }
   SetWindowTextA(MainUi.FileNameBox, Document.Title);
   MarkSaved(Document);
-  EnableMenuCommand(kCmdRevert, false);
-  EnableMenuCommand(kCmdUndo, false);
+  // What Undo would bring back is no longer the last edit of the saved file.
+  ClearUndo(Undo);
+  UpdateCommandStates();
   return true;
 }
 
@@ -117,7 +118,7 @@ void ToggleUndo() {
   }
   WriteWorkingCopy();
   CountUndo(Document, Undo);
-  EnableMenuCommand(kCmdUndo, true);
+  UpdateCommandStates();
 }
 
 bool ConfirmDiscardChanges() {

@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "app/command_ids.h"
+#include "app/command_states_win.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
 #include "document/change_count.h"
@@ -36,10 +36,9 @@ int ApplyMask(MaskKind kind) {
   // The working copy holds the masked image before the user is told, and
   // the edit counts only once the message is closed.
   WriteWorkingCopy();
-  EnableMenuCommand(kCmdRevert, true);
   ShowProductMessage(text::kMaskFinished, MB_OK | MB_ICONINFORMATION);
   CountMask(Document, Undo);
-  EnableMenuCommand(kCmdUndo, true);
+  UpdateCommandStates();
   return 0;
 }
 

@@ -65,6 +65,11 @@ class PlaybackLoop {
 
 }  // namespace
 
+bool IsPlaying(int16_t state) {
+  return state == kPlaybackPlaying || state == kPlaybackReachedEnd ||
+         state == kPlaybackStopRequested;
+}
+
 bool ClaimPlayback(PlaybackState& state) {
   int16_t idle = kPlaybackIdle;
   return state.compare_exchange_strong(idle, kPlaybackPlaying);

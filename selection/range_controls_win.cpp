@@ -105,13 +105,6 @@ void ResetRangeControls(int32_t lengthMs) {
   SetRange({0, static_cast<uint32_t>(lengthMs)}, RangeSource::Program);
 }
 
-void EnableRangeControls(bool enabled) {
-  for (HWND control : {MainUi.StartTrackbar, MainUi.EndTrackbar, MainUi.StartSecondsBox,
-                       MainUi.EndSecondsBox}) {
-    EnableWindow(control, enabled ? TRUE : FALSE);
-  }
-}
-
 void InstallControlHooks() {
   Subclass(MainUi.RangeGroup, RangeGroupProc);
   Subclass(MainUi.StartSecondsBox, SecondsBoxProc);

@@ -26,7 +26,4 @@ void ResetRangeControls(int32_t lengthMs);
 // focusable controls of the main window with this subsystem's handlers.
 void InstallControlHooks();
 
-// Enables or disables both sliders and both seconds boxes.
-void EnableRangeControls(bool enabled);
-
 }  // namespace belmo
