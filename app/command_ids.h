@@ -18,6 +18,7 @@ enum MenuId : unsigned {
   kCmdFileOverwrite = 8212,
   kMenuSettings = 8224,
   kCmdSettings = 8225,
+  kCmdShowWaveform = 8226,
   kMenuHelp = 8240,
   kCmdHelp = 8241,
   kCmdAbout = 8242,

@@ -51,6 +51,7 @@ void UpdateCommandStates() {
   EnableControls({ui.SineButton, ui.VoiceChangeButton, ui.FileOverwriteButton},
                  states.MaskButtons);
   EnableControls({ui.SeekStartRadio, ui.SeekRangeRadio}, states.SeekRadios);
+  EnableControls({ui.WaveformStrip}, states.Waveform);
 }
 
 }  // namespace belmo

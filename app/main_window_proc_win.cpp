@@ -15,6 +15,7 @@
 #include "effects/apply_mask_win.h"
 #include "selection/keyboard_navigation_win.h"
 #include "selection/playback_win.h"
+#include "selection/waveform_strip_win.h"
 #include "settings/settings_window_win.h"
 #include "update/version_check_win.h"
 
@@ -79,6 +80,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kMsgPlaybackEnded:
       OnPlaybackEnded(*reinterpret_cast<const PlaybackResult*>(lParam));
       return 0;
+    case WM_MOUSEWHEEL:
+      // The focused control passes an unused wheel up to here.
+      if (WaveformTakesWheel(wParam, lParam)) return 0;
+      return DefWindowProcA(window, message, wParam, lParam);
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
@@ -100,6 +105,7 @@ void OnMainCommand(WPARAM wParam, LPARAM lParam) {
     case kCmdFileOverwrite: ClickMaskButton(MainUi.FileOverwriteButton); break;
     case kCmdHelp: OnHelp(); break;
     case kCmdSettings: OpenSettingsWindow(); break;
+    case kCmdShowWaveform: ToggleWaveformStrip(); break;
     case kCmdAbout: OpenAboutWindow(); break;
     case kCmdVersionCheck: OpenVersionCheckWindow(); break;
     default:

@@ -6,6 +6,7 @@
 #include "app/command_ids.h"
 #include "app/command_states_win.h"
 #include "app/main_commands_win.h"
+#include "selection/waveform_strip_win.h"
 #include "settings/settings_window_win.h"
 #include "update/version_check_win.h"
 
@@ -14,6 +15,19 @@ namespace {
 
 constexpr int kIconLarge = 4096;
 constexpr int kIconSmall = 4097;
+
+constexpr int kClientWidth = 300;
+constexpr int kClientHeight = 270;
+constexpr int kWaveformRowHeight = 100;
+
+// The outer size for the client area, frame, caption and menu bar of the
+// main window as the system measures them.
+SIZE MainWindowSize(bool withWaveform) {
+  const int height = kClientHeight + (withWaveform ? kWaveformRowHeight : 0);
+  return {kClientWidth + 2 * GetSystemMetrics(SM_CYDLGFRAME),
+          height + 2 * GetSystemMetrics(SM_CXDLGFRAME) + GetSystemMetrics(SM_CYCAPTION) +
+              GetSystemMetrics(SM_CYMENUSIZE)};
+}
 
 void RegisterClassWithProc(HINSTANCE instance, const char* name, WNDPROC proc) {
   WNDCLASSEXA wc = {};
@@ -53,16 +67,21 @@ void RegisterWindowClasses(HINSTANCE instance) {
   RegisterClassWithProc(instance, "NORMAL", MainWindowProc);
   RegisterClassWithProc(instance, "SETWINDOW", SettingsWindowProc);
   RegisterClassWithProc(instance, "VERCHECK", VersionCheckWindowProc);
+  RegisterClassWithProc(instance, "WAVEFORM", WaveformStripProc);
 }
 
 void CreateMainWindow(HINSTANCE instance) {
-  int width = 300 + 2 * GetSystemMetrics(SM_CYDLGFRAME);
-  int height = 270 + 2 * GetSystemMetrics(SM_CXDLGFRAME) + GetSystemMetrics(SM_CYCAPTION) +
-               GetSystemMetrics(SM_CYMENUSIZE);
+  const SIZE size = MainWindowSize(false);
   MainUi.MainWindow = CreateWindowExA(WS_EX_APPWINDOW, "NORMAL", text::kProductName,
                                       WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                                      CW_USEDEFAULT, width, height, nullptr, nullptr, instance,
+                                      CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance,
                                       nullptr);
+}
+
+void SizeMainWindow(bool withWaveform) {
+  const SIZE size = MainWindowSize(withWaveform);
+  SetWindowPos(MainUi.MainWindow, nullptr, 0, 0, size.cx, size.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CreateMainControls(HINSTANCE instance) {
@@ -103,6 +122,9 @@ void CreateMainControls(HINSTANCE instance) {
                                          BS_PUSHBUTTON, 105, 230, 85, 30, main);
   MainUi.FileOverwriteButton = CreateChild(instance, "BUTTON", text::kButtonFileOverwrite, 0,
                                            BS_PUSHBUTTON, 200, 230, 85, 30, main);
+  // Created hidden: with the strip off the window is exactly as without it.
+  MainUi.WaveformStrip = CreateWindowExA(WS_EX_CLIENTEDGE, "WAVEFORM", "", WS_CHILD, 10, 270, 280,
+                                         90, main, nullptr, instance, nullptr);
 }
 
 void BuildMenus() {
@@ -132,6 +154,7 @@ void BuildMenus() {
   InsertItem(MainUi.EditMenu, 4, kCmdFileOverwrite, text::kMenuFileOverwrite, nullptr);
 
   InsertItem(MainUi.SettingsMenu, 0, kCmdSettings, text::kMenuSettings, nullptr);
+  InsertItem(MainUi.SettingsMenu, 1, kCmdShowWaveform, text::kMenuShowWaveform, nullptr);
 
   InsertItem(MainUi.HelpMenu, 0, kCmdHelp, text::kMenuHelp, nullptr);
   InsertItem(MainUi.HelpMenu, 1, kCmdAbout, text::kMenuAbout, nullptr);

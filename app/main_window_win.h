@@ -23,6 +23,7 @@ struct MainWindowHandles {
   HWND SineButton = nullptr;
   HWND VoiceChangeButton = nullptr;
   HWND FileOverwriteButton = nullptr;
+  HWND WaveformStrip = nullptr;  // hidden unless "波形を表示(&W)" is checked
   HMENU MenuBar = nullptr;
   HMENU FileMenu = nullptr;
   HMENU EditMenu = nullptr;
@@ -35,6 +36,9 @@ inline MainWindowHandles MainUi;
 
 void RegisterWindowClasses(HINSTANCE instance);
 void CreateMainWindow(HINSTANCE instance);
+// The main window's size, with or without the waveform strip below the
+// mask buttons (which makes the client area 100 pixels higher).
+void SizeMainWindow(bool withWaveform);
 void CreateMainControls(HINSTANCE instance);
 void BuildMenus();
 void ApplyMainFont();

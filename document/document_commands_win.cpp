@@ -14,6 +14,7 @@
 #include "document/document_texts.h"
 #include "document/load_wave_win.h"
 #include "document/win32_platform_win.h"
+#include "selection/waveform_strip_win.h"
 
 namespace belmo {
 namespace {
@@ -117,6 +118,7 @@ void ToggleUndo() {
     if (!ExchangeUndoBytes(Document.Image, Undo)) return;
   }
   WriteWorkingCopy();
+  WaveformAfterUndo();
   CountUndo(Document, Undo);
   UpdateCommandStates();
 }

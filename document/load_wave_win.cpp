@@ -12,6 +12,7 @@
 #include "document/document_texts.h"
 #include "document/win32_platform_win.h"
 #include "selection/range_controls_win.h"
+#include "selection/waveform_strip_win.h"
 
 namespace belmo {
 namespace {
@@ -20,6 +21,7 @@ void ShowOpenDocumentState() {
   SetWindowTextA(MainUi.FileNameBox, Document.Title);
   SetWindowTextA(MainUi.InfoBox, text::kInfoStopped);
   ResetRangeControls(Document.LengthMs);
+  WaveformAfterLoad();
   UpdateCommandStates();
 }
 

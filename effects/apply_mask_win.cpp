@@ -14,6 +14,7 @@
 #include "effects/effects_state.h"
 #include "effects/effects_texts.h"
 #include "selection/sample_range.h"
+#include "selection/waveform_strip_win.h"
 #include "settings/settings_state_win.h"
 
 namespace belmo {
@@ -36,6 +37,7 @@ int ApplyMask(MaskKind kind) {
   // The working copy holds the masked image before the user is told, and
   // the edit counts only once the message is closed.
   WriteWorkingCopy();
+  WaveformAfterMask();
   ShowProductMessage(text::kMaskFinished, MB_OK | MB_ICONINFORMATION);
   CountMask(Document, Undo);
   UpdateCommandStates();

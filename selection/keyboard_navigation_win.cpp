@@ -37,6 +37,8 @@ HWND NextInChain(HWND control, bool backwards) {
   if (control == ui.FileOverwriteButton) {
     return backwards ? ui.VoiceChangeButton : ui.StartTrackbar;
   }
+  // The strip takes the focus only when clicked; Tab leads back into the chain.
+  if (control == ui.WaveformStrip) return backwards ? ui.FileOverwriteButton : ui.StartTrackbar;
   return nullptr;
 }
 

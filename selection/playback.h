@@ -41,6 +41,8 @@ class PlaybackView {
  public:
   virtual ~PlaybackView() = default;
   virtual void ShowStatus(const std::string& text) = 0;
+  // Each new position the device reports, for the waveform's play line.
+  virtual void ShowPosition(uint32_t /*positionMs*/) {}
 };
 
 struct PlaybackResult {

@@ -13,6 +13,7 @@
 #include "effects/effects_texts.h"
 #include "selection/range_controls_win.h"
 #include "selection/sample_range.h"
+#include "selection/waveform_strip_win.h"
 
 namespace belmo {
 namespace {
@@ -29,6 +30,7 @@ class InfoBoxView : public PlaybackView {
   void ShowStatus(const std::string& text) override {
     SetWindowTextA(MainUi.InfoBox, text.c_str());
   }
+  void ShowPosition(uint32_t positionMs) override { WaveformShowPlayPosition(positionMs); }
 };
 
 bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -52,6 +54,7 @@ void OnPlaybackEnded(const PlaybackResult& result) {
     SeekRangeTo(result.position, Checked(MainUi.SeekRangeRadio), seeked);
     SetRange(seeked, RangeSource::Program);
   }
+  WaveformPlaybackEnded();
   UpdateCommandStates();
 }
 

@@ -13,6 +13,7 @@
 #include "selection/keyboard_navigation_win.h"
 #include "selection/sample_range.h"
 #include "selection/time_text.h"
+#include "selection/waveform_strip_win.h"
 
 namespace belmo {
 namespace {
@@ -97,6 +98,7 @@ void SetRange(const SampleRange& range, RangeSource source) {
     SetWindowTextA(MainUi.StartSecondsBox, TimeText(Range.start).c_str());
     SetWindowTextA(MainUi.EndSecondsBox, TimeText(Range.end).c_str());
   }
+  WaveformRangeChanged();
 }
 
 void ResetRangeControls(int32_t lengthMs) {
