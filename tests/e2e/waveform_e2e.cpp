@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -244,4 +246,66 @@ TEST(Waveform, RefusesInputWhilePlaying) {
   EXPECT_TRUE(Enabled(strip)) << "unlocked once playback has ended";
   belmo.Close();
   ASSERT_TRUE(belmo.WaitExit());
+}
+
+// The hour-long recording of bench/large_file_check.sh --wine, with the
+// strip shown from the start: it opens, toggles, takes a drag and follows
+// a mask and its Undo. Skipped unless BELMO_E2E_LARGE_DIR names the files.
+TEST(LargeWaveform, StripOnTheWholeHour) {
+  const char* dir = std::getenv("BELMO_E2E_LARGE_DIR");
+  if (!dir) GTEST_SKIP() << "BELMO_E2E_LARGE_DIR is not set";
+  const std::string input = std::string(dir) + "\\in.wav";
+  if (!FileExists(input)) GTEST_SKIP() << "no " << input;
+  constexpr int kLongWaitMs = 10 * 60 * 1000;
+  Sandbox sandbox("large-waveform");
+  const std::string settings = DefaultSettingsWith(true);
+  ASSERT_TRUE(WriteFileBytes(sandbox.Path("settings.ini"),
+                             std::vector<uint8_t>(settings.begin(), settings.end())));
+
+  Belmo belmo;
+  ULONGLONG started = GetTickCount64();
+  ASSERT_TRUE(belmo.Start(sandbox, " \"" + input + "\""));
+  ASSERT_NE(belmo.WaitMainWindow(kLongWaitMs), nullptr);
+  ASSERT_TRUE(belmo.Flush(kLongWaitMs));
+  const double openSeconds = (GetTickCount64() - started) / 1000.0;
+  HWND strip = Strip(belmo);
+  ASSERT_TRUE(IsWindowVisible(strip));
+  ASSERT_TRUE(Enabled(strip));
+
+  // Off and on again: the second showing is the summary's one pass.
+  belmo.Command(kCmdShowWaveform);
+  ASSERT_TRUE(belmo.Flush(kLongWaitMs));
+  started = GetTickCount64();
+  belmo.Command(kCmdShowWaveform);
+  ASSERT_TRUE(belmo.Flush(kLongWaitMs));
+  const double showSeconds = (GetTickCount64() - started) / 1000.0;
+
+  MainControls c(belmo);
+  const int width = ClientSize(strip).cx;
+  const int32_t lengthMs = static_cast<int32_t>(Send(c.endTrackbar, TBM_GETRANGEMAX));
+  const WaveformView whole = WholeRecording(lengthMs, width);
+  ASSERT_NO_FATAL_FAILURE(Drag(belmo, strip, 100, 140));
+  EXPECT_EQ(Send(c.startTrackbar, TBM_GETPOS), static_cast<LRESULT>(MsAtColumn(whole, 100, lengthMs)));
+  EXPECT_EQ(Text(c.endSeconds), TimeText(MsAtColumn(whole, 140, lengthMs)));
+
+  started = GetTickCount64();
+  PostMessageA(c.sineButton, BM_CLICK, 0, 0);
+  HWND box = belmo.WaitMessageBox(kLongWaitMs);
+  ASSERT_NE(box, nullptr);
+  const double maskSeconds = (GetTickCount64() - started) / 1000.0;
+  Belmo::Answer(box, IDOK);
+  ASSERT_TRUE(belmo.Flush(kLongWaitMs));
+  Screenshot(belmo.Main(), "main-window-waveform-hour");
+  belmo.Command(kCmdUndo);
+  ASSERT_TRUE(belmo.Flush(kLongWaitMs));
+
+  const double peakMb = belmo.PeakMemoryBytes() / 1e6;
+  belmo.Close();
+  box = belmo.WaitMessageBox(5000);
+  if (box) Belmo::Answer(box, IDNO);
+  EXPECT_TRUE(belmo.WaitExit(kLongWaitMs));
+  std::printf("waveform strip: open %.1f s, shown again (one pass) %.2f s, mask %.1f s, "
+              "peak %.0f MB\n",
+              openSeconds, showSeconds, maskSeconds, peakMb);
+  std::fflush(stdout);
 }
