@@ -80,6 +80,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kMsgPlaybackEnded:
       OnPlaybackEnded(*reinterpret_cast<const PlaybackResult*>(lParam));
       return 0;
+    case WM_DPICHANGED:
+      OnMainDpiChanged(wParam, lParam);
+      return 0;
     case WM_MOUSEWHEEL:
       // The focused control passes an unused wheel up to here.
       if (WaveformTakesWheel(wParam, lParam)) return 0;

@@ -86,7 +86,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CreateMainControls(instance);
   ShowWindow(MainUi.MainWindow, SW_SHOWNORMAL);
   BuildMenus();
-  ApplyMainFont();
   SetStartupControlStates();
 
   CommandLineArgs args = ParseCommandLine(GetCommandLineA());
