@@ -8,6 +8,7 @@
 #include "app/file_dialogs_win.h"
 #include "app/main_commands_win.h"
 #include "app/main_window_win.h"
+#include "app/window_layout_win.h"
 #include "document/document_commands_win.h"
 #include "document/document_state.h"
 #include "document/exit_win.h"
@@ -81,7 +82,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnPlaybackEnded(*reinterpret_cast<const PlaybackResult*>(lParam));
       return 0;
     case WM_DPICHANGED:
-      OnMainDpiChanged(wParam, lParam);
+      OnDpiChanged(window, wParam, lParam);
       return 0;
     case WM_MOUSEWHEEL:
       // The focused control passes an unused wheel up to here.

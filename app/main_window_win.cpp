@@ -64,9 +64,8 @@ const Row kMainLayout[] = {
     {&Ui::WaveformStrip, nullptr, "WAVEFORM", "", WS_EX_CLIENTEDGE, 0, {10, 270, 280, 90}, true},
 };
 
-SIZE MainWindowSize(bool withWaveform, UINT dpi) {
-  const int height = kClientHeight + (withWaveform ? kWaveformRowHeight : 0);
-  return WindowSizeForClient(kClientWidth, height, kMainStyle, kMainExStyle, true, dpi);
+int MainClientHeight(bool withWaveform) {
+  return kClientHeight + (withWaveform ? kWaveformRowHeight : 0);
 }
 
 void RegisterClassWithProc(HINSTANCE instance, const char* name, WNDPROC proc) {
@@ -104,30 +103,18 @@ void RegisterWindowClasses(HINSTANCE instance) {
   RegisterClassWithProc(instance, "WAVEFORM", WaveformStripProc);
 }
 
-void CreateMainWindow(HINSTANCE instance) {
-  // Where the system will put the window is not known yet: the system DPI
-  // first, then the DPI of the monitor it landed on.
-  SIZE size = MainWindowSize(false, SystemDpi());
-  MainUi.MainWindow = CreateWindowExA(kMainExStyle, "NORMAL", text::kProductName, kMainStyle,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr,
-                                      nullptr, instance, nullptr);
-  SizeMainWindow(false);
+void CreateMainWindow(HINSTANCE) {
+  MainUi.MainWindow = CreateScaledWindow(kMainExStyle, "NORMAL", text::kProductName, kMainStyle,
+                                         kClientWidth, MainClientHeight(false), true);
 }
 
 void SizeMainWindow(bool withWaveform) {
-  const SIZE size = MainWindowSize(withWaveform, DpiOfWindow(MainUi.MainWindow));
-  SetWindowPos(MainUi.MainWindow, nullptr, 0, 0, size.cx, size.cy,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ResizeScaledWindow(MainUi.MainWindow, kClientWidth, MainClientHeight(withWaveform), true);
 }
 
 void CreateMainControls(HINSTANCE) {
   const UINT dpi = DpiOfWindow(MainUi.MainWindow);
   CreateControls(MainUi.MainWindow, kMainLayout, MainUi, dpi);
-  MainUi.MainFont = SharedFont(dpi);
-}
-
-void OnMainDpiChanged(WPARAM wParam, LPARAM lParam) {
-  MainUi.MainFont = SharedFont(OnDpiChanged(MainUi.MainWindow, wParam, lParam));
 }
 
 void BuildMenus() {

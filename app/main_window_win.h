@@ -29,7 +29,6 @@ struct MainWindowHandles {
   HMENU EditMenu = nullptr;
   HMENU SettingsMenu = nullptr;
   HMENU HelpMenu = nullptr;
-  HFONT MainFont = nullptr;  // the shared font at the main window's DPI
 };
 
 inline MainWindowHandles MainUi;
@@ -42,9 +41,6 @@ void SizeMainWindow(bool withWaveform);
 void CreateMainControls(HINSTANCE instance);
 void BuildMenus();
 void SetStartupControlStates();
-
-// WM_DPICHANGED: the window moved to a monitor of another DPI.
-void OnMainDpiChanged(WPARAM wParam, LPARAM lParam);
 
 // The main window procedure.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -56,6 +56,28 @@ void LayOutControls(HWND window, UINT dpi) {
   EnumChildWindows(window, LayOutOne, static_cast<LPARAM>(dpi));
 }
 
+HWND CreateScaledWindow(DWORD exStyle, const char* className, const char* caption, DWORD style,
+                        int clientWidth, int clientHeight, bool menuBar) {
+  // Where the system puts the window is known only once it exists: it is
+  // made for the system DPI, then sized for its monitor's.
+  const SIZE size =
+      WindowSizeForClient(clientWidth, clientHeight, style, exStyle, menuBar, SystemDpi());
+  HWND window = CreateWindowExA(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                size.cx, size.cy, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                nullptr);
+  if (window) ResizeScaledWindow(window, clientWidth, clientHeight, menuBar);
+  return window;
+}
+
+void ResizeScaledWindow(HWND window, int clientWidth, int clientHeight, bool menuBar) {
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE));
+  const SIZE size = WindowSizeForClient(clientWidth, clientHeight, style, exStyle, menuBar,
+                                        DpiOfWindow(window));
+  SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 UINT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
   const UINT dpi = HIWORD(wParam);
   const RECT* suggested = reinterpret_cast<const RECT*>(lParam);

@@ -45,6 +45,14 @@ HWND CreateLaidOutControl(HWND parent, const char* className, const char* text, 
 // and gives it the font, for dpi.
 void LayOutControls(HWND window, UINT dpi);
 
+// A top-level window at the default position whose client area is
+// clientWidth x clientHeight 96-DPI pixels at the DPI of the monitor it is
+// on (with a menu bar's height added when it will have one).
+HWND CreateScaledWindow(DWORD exStyle, const char* className, const char* caption, DWORD style,
+                        int clientWidth, int clientHeight, bool menuBar);
+// Sizes such a window again, for a new client height or width.
+void ResizeScaledWindow(HWND window, int clientWidth, int clientHeight, bool menuBar);
+
 // WM_DPICHANGED: the window takes the rectangle the system suggests and its
 // controls are laid out for the new DPI (wParam carries it, lParam the
 // rectangle). Returns the new DPI.
