@@ -39,4 +39,10 @@ constexpr unsigned kMsgQueryMenuState = kWmUser + 0x1F0;
 // are the main thread's to change.
 constexpr unsigned kMsgPlaybackEnded = kWmUser + 0x1E0;
 
+// Answers the height (LOGFONT lfHeight) of the font that the window in
+// wParam, any window of the program, draws its text with; 0 without one.
+// A font handle means nothing to another process, so this is how the
+// end-to-end tests see the font scaled with the display.
+constexpr unsigned kMsgQueryFontHeight = kWmUser + 0x1E1;
+
 }  // namespace belmo

@@ -45,6 +45,13 @@ void OnHelp() {
   ShellExecuteA(nullptr, "open", kHelpFile, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+LRESULT FontHeightOf(HWND control) {
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+  LOGFONTA face = {};
+  if (!font || !GetObjectA(font, sizeof face, &face)) return 0;
+  return face.lfHeight;
+}
+
 // A menu mask item acts exactly as a click on its button.
 void ClickMaskButton(HWND button) {
   SendMessageA(MainUi.MainWindow, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
@@ -78,6 +85,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kMsgQueryMenuState:
       return static_cast<LRESULT>(
           GetMenuState(GetMenu(window), static_cast<UINT>(wParam), MF_BYCOMMAND));
+    case kMsgQueryFontHeight:
+      return FontHeightOf(reinterpret_cast<HWND>(wParam));
     case kMsgPlaybackEnded:
       OnPlaybackEnded(*reinterpret_cast<const PlaybackResult*>(lParam));
       return 0;
