@@ -27,7 +27,8 @@ struct DpiFunctions {
   GetDpiForSystemFn ForSystem = User32Function<GetDpiForSystemFn>("GetDpiForSystem");
   AdjustWindowRectExForDpiFn AdjustRect =
       User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
-  GetSystemMetricsForDpiFn Metrics = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+  GetSystemMetricsForDpiFn Metrics =
+      User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
 };
 
 const DpiFunctions& Dpi() {

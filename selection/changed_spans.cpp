@@ -27,8 +27,9 @@ void ChangedSpans::Clear() {
 void ChangedSpans::AddEdit(FrameSpan span) {
   if (lastApplied_ && last_.First < last_.End) {
     // Merged into the settled spans, which stay sorted and apart.
-    auto at = std::lower_bound(settled_.begin(), settled_.end(), last_,
-                               [](const FrameSpan& a, const FrameSpan& b) { return a.End < b.First; });
+    auto at = std::lower_bound(
+        settled_.begin(), settled_.end(), last_,
+        [](const FrameSpan& a, const FrameSpan& b) { return a.End < b.First; });
     FrameSpan merged = last_;
     auto from = at;
     while (at != settled_.end() && at->First <= merged.End) {

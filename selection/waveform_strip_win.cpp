@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/command_ids.h"
+#include "app/dpi_win.h"
 #include "app/main_window_win.h"
 #include "document/document_state.h"
 #include "selection/changed_spans.h"
@@ -95,6 +96,8 @@ void UpdateEnvelopeOver(FrameSpan span) {
   if (Strip.EnvelopeCurrent) Strip.Envelope.Update(DocumentSamples(), span.First, span.End);
   Redraw();
 }
+
+int GripPixels(HWND strip) { return Scaled(kEdgeGripPixels, DpiOfWindow(strip)); }
 
 bool AcceptsInput(HWND strip) {
   return IsWindowEnabled(strip) && Document.IsOpen() && !IsPlaying(Playback.load());
@@ -187,8 +190,11 @@ void DrawStrip(HWND strip, HDC dc, int width, int height) {
   const bool enabled = IsWindowEnabled(strip) != FALSE;
   DrawWave(dc, width, height, enabled);
   if (Strip.ShowsPlayPosition) {
-    const int64_t x = ColumnOfMs(Strip.View, Strip.PlayPositionMs);
-    if (x >= 0 && x < width) DrawLine(dc, static_cast<int>(x), 0, static_cast<int>(x), height, kPlayLine);
+    const int64_t column = ColumnOfMs(Strip.View, Strip.PlayPositionMs);
+    if (column >= 0 && column < width) {
+      const int x = static_cast<int>(column);
+      DrawLine(dc, x, 0, x, height, kPlayLine);
+    }
   }
   if (GetFocus() == strip) {
     RECT focus = {0, 0, width, height};
@@ -227,7 +233,7 @@ void OnButtonDown(HWND strip, int x) {
   if (!AcceptsInput(strip)) return;
   SetFocus(strip);
   SetCapture(strip);
-  Strip.Drag = PressAt(Strip.View, Range, Document.LengthMs, x);
+  Strip.Drag = PressAt(Strip.View, Range, Document.LengthMs, x, GripPixels(strip));
   Strip.Dragging = true;
 }
 
@@ -277,7 +283,8 @@ bool OnSetCursor(HWND strip) {
   POINT pointer;
   GetCursorPos(&pointer);
   ScreenToClient(strip, &pointer);
-  if (PressAt(Strip.View, Range, Document.LengthMs, pointer.x).Grip == StripGrip::NewRange) {
+  if (PressAt(Strip.View, Range, Document.LengthMs, pointer.x, GripPixels(strip)).Grip ==
+      StripGrip::NewRange) {
     return false;
   }
   SetCursor(LoadCursorA(nullptr, IDC_SIZEWE));

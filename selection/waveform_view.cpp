@@ -78,14 +78,15 @@ WaveformView ZoomedToRange(const SampleRange& range, int32_t lengthMs, int width
   return Clamped(view, lengthMs, width);
 }
 
-StripDrag PressAt(const WaveformView& view, const SampleRange& range, int32_t lengthMs, int x) {
+StripDrag PressAt(const WaveformView& view, const SampleRange& range, int32_t lengthMs, int x,
+                  int gripPixels) {
   StripDrag drag;
   drag.AnchorMs = MsAtColumn(view, x, lengthMs);
   drag.Before = range;
   if (!Usable(range, lengthMs)) return drag;
   const int64_t toStart = std::llabs(x - ColumnOfMs(view, range.start));
   const int64_t toEnd = std::llabs(x - ColumnOfMs(view, range.end));
-  if (std::min(toStart, toEnd) > kEdgeGripPixels) return drag;
+  if (std::min(toStart, toEnd) > gripPixels) return drag;
   // Both edges in reach (a narrow range): the nearer one, and for a press
   // between them on the same column, the one the pointer is outside of.
   if (toStart < toEnd || (toStart == toEnd && drag.AnchorMs <= range.start)) {

@@ -20,7 +20,8 @@ struct WaveformView {
 
 // At the strongest zoom one column is one millisecond.
 constexpr double kFinestMsPerPixel = 1;
-// A press this close to an edge of the range takes hold of that edge.
+// A press this close to an edge of the range takes hold of that edge (in
+// 96-DPI pixels; the strip scales it to its display).
 constexpr int kEdgeGripPixels = 3;
 
 // The whole recording across width columns (a recording shorter than the
@@ -52,9 +53,11 @@ struct StripDrag {
   SampleRange Before;     // the range when the press came
 };
 
-// What a press at column x takes hold of. Edges are offered only while the
-// range is one the masks could use (0 <= start < end <= length).
-StripDrag PressAt(const WaveformView& view, const SampleRange& range, int32_t lengthMs, int x);
+// What a press at column x takes hold of: an edge within gripPixels
+// columns, else a new range. Edges are offered only while the range is one
+// the masks could use (0 <= start < end <= length).
+StripDrag PressAt(const WaveformView& view, const SampleRange& range, int32_t lengthMs, int x,
+                  int gripPixels);
 
 // The range with the pointer at column x: a new range spans the anchor and
 // the pointer in either order; a held edge follows the pointer but stays a

@@ -285,7 +285,8 @@ TEST(LargeWaveform, StripOnTheWholeHour) {
   const int32_t lengthMs = static_cast<int32_t>(Send(c.endTrackbar, TBM_GETRANGEMAX));
   const WaveformView whole = WholeRecording(lengthMs, width);
   ASSERT_NO_FATAL_FAILURE(Drag(belmo, strip, 100, 140));
-  EXPECT_EQ(Send(c.startTrackbar, TBM_GETPOS), static_cast<LRESULT>(MsAtColumn(whole, 100, lengthMs)));
+  EXPECT_EQ(Send(c.startTrackbar, TBM_GETPOS),
+            static_cast<LRESULT>(MsAtColumn(whole, 100, lengthMs)));
   EXPECT_EQ(Text(c.endSeconds), TimeText(MsAtColumn(whole, 140, lengthMs)));
 
   started = GetTickCount64();

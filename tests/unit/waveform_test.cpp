@@ -239,7 +239,7 @@ TEST(WaveformView, PressAndDragMakeUsableRanges) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const StripDrag drag = PressAt(view, c.before, length, c.press);
+    const StripDrag drag = PressAt(view, c.before, length, c.press, kEdgeGripPixels);
     EXPECT_EQ(drag.Grip, c.grip);
     SampleRange after;
     ASSERT_EQ(DraggedRange(drag, view, length, c.release, &after), c.changes);
