@@ -6,7 +6,8 @@
 #include <mutex>
 #include <vector>
 
-#include "app/main_window_win.h"
+#include "app/dpi_win.h"
+#include "app/window_layout_win.h"
 #include "app/worker_threads_win.h"
 
 namespace belmo {
@@ -25,28 +26,26 @@ struct AboutThreads {
 
 AboutThreads About;
 
+// The texts of one About window.
+struct AboutHandles {
+  HWND Name = nullptr;
+  HWND Version = nullptr;
+  HWND Release = nullptr;
+};
+
+const ControlRow<AboutHandles> kAboutLayout[] = {
+    {&AboutHandles::Name, nullptr, "STATIC", text::kAboutName, 0, 0, {10, 13, 180, 14}},
+    {&AboutHandles::Version, nullptr, "STATIC", text::kAboutVersion, 0, 0, {10, 33, 180, 14}},
+    {&AboutHandles::Release, nullptr, "STATIC", text::kAboutRelease, 0, 0, {10, 53, 180, 14}},
+};
+
 HWND CreateAboutWindow() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  const int frameX = GetSystemMetrics(SM_CXDLGFRAME);
-  const int frameY = GetSystemMetrics(SM_CYDLGFRAME);
-  HWND window = CreateWindowExA(WS_EX_APPWINDOW, "SETWINDOW", text::kAboutCaption,
-                                WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                                CW_USEDEFAULT, kClientWidth + 2 * frameX,
-                                kClientHeight + 2 * frameY + GetSystemMetrics(SM_CYCAPTION),
-                                nullptr, nullptr, instance, nullptr);
-  const struct {
-    const char* text;
-    int y;
-  } lines[] = {{text::kAboutName, 13}, {text::kAboutVersion, 33}, {text::kAboutRelease, 53}};
-  HWND labels[3];
-  for (int i = 0; i < 3; ++i) {
-    labels[i] = CreateWindowExA(0, "STATIC", lines[i].text, WS_CHILD | WS_VISIBLE, 10, lines[i].y,
-                                180, 14, window, nullptr, instance, nullptr);
-  }
+  HWND window = CreateScaledWindow(WS_EX_APPWINDOW, "SETWINDOW", text::kAboutCaption,
+                                   WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, kClientWidth,
+                                   kClientHeight, false);
+  AboutHandles handles;
+  CreateControls(window, kAboutLayout, handles, DpiOfWindow(window));
   ShowWindow(window, SW_SHOW);
-  for (HWND label : labels) {
-    SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(MainUi.MainFont), TRUE);
-  }
   return window;
 }
 

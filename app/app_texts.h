@@ -36,6 +36,7 @@ inline constexpr char kMenuVoiceChange[] = "ボイスチェンジ(&V)";
 inline constexpr char kMenuFileOverwrite[] = "ファイル上書き(&F)";
 inline constexpr char kMenuSettingsBar[] = "設定(&S)";
 inline constexpr char kMenuSettings[] = "設定(&S)";
+inline constexpr char kMenuShowWaveform[] = "波形を表示(&W)";
 inline constexpr char kMenuHelpBar[] = "ヘルプ(&H)";
 inline constexpr char kMenuHelp[] = "ヘルプ(&H)";
 inline constexpr char kMenuAbout[] = "バージョン情報(&V)";

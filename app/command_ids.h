@@ -18,6 +18,7 @@ enum MenuId : unsigned {
   kCmdFileOverwrite = 8212,
   kMenuSettings = 8224,
   kCmdSettings = 8225,
+  kCmdShowWaveform = 8226,
   kMenuHelp = 8240,
   kCmdHelp = 8241,
   kCmdAbout = 8242,
@@ -32,5 +33,16 @@ constexpr unsigned kWmUser = 0x400;
 // Another process cannot read our menus under every Windows implementation,
 // so this is how the end-to-end tests see grayed items.
 constexpr unsigned kMsgQueryMenuState = kWmUser + 0x1F0;
+
+// Sent by the playback thread when it has stopped and closed the device,
+// lParam pointing at its PlaybackResult: the seek on stop and the controls
+// are the main thread's to change.
+constexpr unsigned kMsgPlaybackEnded = kWmUser + 0x1E0;
+
+// Answers the height (LOGFONT lfHeight) of the font that the window in
+// wParam, any window of the program, draws its text with; 0 without one.
+// A font handle means nothing to another process, so this is how the
+// end-to-end tests see the font scaled with the display.
+constexpr unsigned kMsgQueryFontHeight = kWmUser + 0x1E1;
 
 }  // namespace belmo

@@ -8,6 +8,7 @@
 #include "app/file_dialogs_win.h"
 #include "app/main_commands_win.h"
 #include "app/main_window_win.h"
+#include "app/window_layout_win.h"
 #include "document/document_commands_win.h"
 #include "document/document_state.h"
 #include "document/exit_win.h"
@@ -15,6 +16,7 @@
 #include "effects/apply_mask_win.h"
 #include "selection/keyboard_navigation_win.h"
 #include "selection/playback_win.h"
+#include "selection/waveform_strip_win.h"
 #include "settings/settings_window_win.h"
 #include "update/version_check_win.h"
 
@@ -41,6 +43,13 @@ void OnOpen() {
 // after start-up.
 void OnHelp() {
   ShellExecuteA(nullptr, "open", kHelpFile, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+LRESULT FontHeightOf(HWND control) {
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+  LOGFONTA face = {};
+  if (!font || !GetObjectA(font, sizeof face, &face)) return 0;
+  return face.lfHeight;
 }
 
 // A menu mask item acts exactly as a click on its button.
@@ -76,6 +85,18 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kMsgQueryMenuState:
       return static_cast<LRESULT>(
           GetMenuState(GetMenu(window), static_cast<UINT>(wParam), MF_BYCOMMAND));
+    case kMsgQueryFontHeight:
+      return FontHeightOf(reinterpret_cast<HWND>(wParam));
+    case kMsgPlaybackEnded:
+      OnPlaybackEnded(*reinterpret_cast<const PlaybackResult*>(lParam));
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(window, wParam, lParam);
+      return 0;
+    case WM_MOUSEWHEEL:
+      // The focused control passes an unused wheel up to here.
+      if (WaveformTakesWheel(wParam, lParam)) return 0;
+      return DefWindowProcA(window, message, wParam, lParam);
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
@@ -97,6 +118,7 @@ void OnMainCommand(WPARAM wParam, LPARAM lParam) {
     case kCmdFileOverwrite: ClickMaskButton(MainUi.FileOverwriteButton); break;
     case kCmdHelp: OnHelp(); break;
     case kCmdSettings: OpenSettingsWindow(); break;
+    case kCmdShowWaveform: ToggleWaveformStrip(); break;
     case kCmdAbout: OpenAboutWindow(); break;
     case kCmdVersionCheck: OpenVersionCheckWindow(); break;
     default:

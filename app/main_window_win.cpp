@@ -1,11 +1,14 @@
 #include "app/main_window_win.h"
 
 #include <commctrl.h>
-#include <initializer_list>
 
 #include "app/app_texts.h"
 #include "app/command_ids.h"
+#include "app/command_states_win.h"
+#include "app/dpi_win.h"
 #include "app/main_commands_win.h"
+#include "app/window_layout_win.h"
+#include "selection/waveform_strip_win.h"
 #include "settings/settings_window_win.h"
 #include "update/version_check_win.h"
 
@@ -14,6 +17,56 @@ namespace {
 
 constexpr int kIconLarge = 4096;
 constexpr int kIconSmall = 4097;
+
+constexpr int kClientWidth = 300;
+constexpr int kClientHeight = 270;
+constexpr int kWaveformRowHeight = 100;
+constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kMainExStyle = WS_EX_APPWINDOW;
+
+using Row = ControlRow<MainWindowHandles>;
+using Ui = MainWindowHandles;
+
+// Every control of the main window, in the order of creation.
+const Row kMainLayout[] = {
+    {nullptr, nullptr, "STATIC", text::kLabelFileName, 0, 0, {10, 14, 60, 12}},
+    {&Ui::FileNameBox, nullptr, "EDIT", "", WS_EX_CLIENTEDGE, ES_AUTOHSCROLL | ES_READONLY,
+     {70, 10, 220, 20}},
+    {&Ui::RangeGroup, nullptr, "BUTTON", text::kGroupRange, 0, BS_GROUPBOX, {10, 40, 280, 110}},
+    {nullptr, &Ui::RangeGroup, "STATIC", text::kLabelStart, 0, 0, {10, 25, 50, 12}},
+    {&Ui::StartTrackbar, &Ui::RangeGroup, TRACKBAR_CLASSA, "", 0, TBS_NOTICKS, {60, 20, 210, 30}},
+    {nullptr, &Ui::RangeGroup, "STATIC", text::kLabelEnd, 0, 0, {10, 55, 50, 12}},
+    {&Ui::EndTrackbar, &Ui::RangeGroup, TRACKBAR_CLASSA, "", 0, TBS_NOTICKS, {60, 50, 210, 30}},
+    {nullptr, &Ui::RangeGroup, "STATIC", text::kLabelSelection, 0, 0, {10, 84, 60, 12}},
+    {&Ui::StartSecondsBox, &Ui::RangeGroup, "EDIT", "", WS_EX_CLIENTEDGE, ES_RIGHT,
+     {80, 80, 50, 20}},
+    {nullptr, &Ui::RangeGroup, "STATIC", text::kLabelSecondsFrom, 0, 0, {140, 84, 30, 12}},
+    {&Ui::EndSecondsBox, &Ui::RangeGroup, "EDIT", "", WS_EX_CLIENTEDGE, ES_RIGHT,
+     {180, 80, 50, 20}},
+    {nullptr, &Ui::RangeGroup, "STATIC", text::kLabelSeconds, 0, 0, {240, 84, 20, 12}},
+    {nullptr, nullptr, "STATIC", text::kLabelInfo, 0, 0, {10, 164, 30, 12}},
+    {&Ui::InfoBox, nullptr, "EDIT", "", WS_EX_CLIENTEDGE, ES_AUTOHSCROLL | ES_READONLY,
+     {40, 160, 250, 20}},
+    {&Ui::PlayButton, nullptr, "BUTTON", text::kButtonPlayStop, 0, BS_PUSHBUTTON,
+     {10, 190, 100, 30}},
+    {&Ui::SeekOnStopCheck, nullptr, "BUTTON", text::kCheckSeekOnStop, 0, BS_AUTOCHECKBOX,
+     {120, 185, 170, 20}},
+    {&Ui::SeekStartRadio, nullptr, "BUTTON", text::kRadioSeekStart, 0, BS_AUTORADIOBUTTON,
+     {120, 205, 90, 20}},
+    {&Ui::SeekRangeRadio, nullptr, "BUTTON", text::kRadioSeekRange, 0, BS_AUTORADIOBUTTON,
+     {220, 205, 70, 20}},
+    {&Ui::SineButton, nullptr, "BUTTON", text::kButtonSine, 0, BS_PUSHBUTTON, {10, 230, 85, 30}},
+    {&Ui::VoiceChangeButton, nullptr, "BUTTON", text::kButtonVoiceChange, 0, BS_PUSHBUTTON,
+     {105, 230, 85, 30}},
+    {&Ui::FileOverwriteButton, nullptr, "BUTTON", text::kButtonFileOverwrite, 0, BS_PUSHBUTTON,
+     {200, 230, 85, 30}},
+    // Created hidden: with the strip off the window is exactly as without it.
+    {&Ui::WaveformStrip, nullptr, "WAVEFORM", "", WS_EX_CLIENTEDGE, 0, {10, 270, 280, 90}, true},
+};
+
+int MainClientHeight(bool withWaveform) {
+  return kClientHeight + (withWaveform ? kWaveformRowHeight : 0);
+}
 
 void RegisterClassWithProc(HINSTANCE instance, const char* name, WNDPROC proc) {
   WNDCLASSEXA wc = {};
@@ -27,12 +80,6 @@ void RegisterClassWithProc(HINSTANCE instance, const char* name, WNDPROC proc) {
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   wc.lpszClassName = name;
   RegisterClassExA(&wc);
-}
-
-HWND CreateChild(HINSTANCE instance, const char* className, const char* text, DWORD exStyle,
-                 DWORD style, int x, int y, int w, int h, HWND parent) {
-  return CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                         parent, nullptr, instance, nullptr);
 }
 
 void InsertItem(HMENU menu, UINT position, UINT id, const char* textOrNull, HMENU submenu) {
@@ -53,56 +100,21 @@ void RegisterWindowClasses(HINSTANCE instance) {
   RegisterClassWithProc(instance, "NORMAL", MainWindowProc);
   RegisterClassWithProc(instance, "SETWINDOW", SettingsWindowProc);
   RegisterClassWithProc(instance, "VERCHECK", VersionCheckWindowProc);
+  RegisterClassWithProc(instance, "WAVEFORM", WaveformStripProc);
 }
 
-void CreateMainWindow(HINSTANCE instance) {
-  int width = 300 + 2 * GetSystemMetrics(SM_CYDLGFRAME);
-  int height = 270 + 2 * GetSystemMetrics(SM_CXDLGFRAME) + GetSystemMetrics(SM_CYCAPTION) +
-               GetSystemMetrics(SM_CYMENUSIZE);
-  MainUi.MainWindow = CreateWindowExA(WS_EX_APPWINDOW, "NORMAL", text::kProductName,
-                                      WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                                      CW_USEDEFAULT, width, height, nullptr, nullptr, instance,
-                                      nullptr);
+void CreateMainWindow(HINSTANCE) {
+  MainUi.MainWindow = CreateScaledWindow(kMainExStyle, "NORMAL", text::kProductName, kMainStyle,
+                                         kClientWidth, MainClientHeight(false), true);
 }
 
-void CreateMainControls(HINSTANCE instance) {
-  HWND main = MainUi.MainWindow;
-  CreateChild(instance, "STATIC", text::kLabelFileName, 0, 0, 10, 14, 60, 12, main);
-  MainUi.FileNameBox = CreateChild(instance, "EDIT", "", WS_EX_CLIENTEDGE,
-                                   ES_AUTOHSCROLL | ES_READONLY, 70, 10, 220, 20, main);
-  MainUi.RangeGroup = CreateChild(instance, "BUTTON", text::kGroupRange, 0, BS_GROUPBOX, 10,
-                                  40, 280, 110, main);
-  HWND group = MainUi.RangeGroup;
-  CreateChild(instance, "STATIC", text::kLabelStart, 0, 0, 10, 25, 50, 12, group);
-  MainUi.StartTrackbar = CreateChild(instance, TRACKBAR_CLASSA, "", 0, TBS_NOTICKS, 60, 20, 210,
-                                     30, group);
-  CreateChild(instance, "STATIC", text::kLabelEnd, 0, 0, 10, 55, 50, 12, group);
-  MainUi.EndTrackbar = CreateChild(instance, TRACKBAR_CLASSA, "", 0, TBS_NOTICKS, 60, 50, 210,
-                                   30, group);
-  CreateChild(instance, "STATIC", text::kLabelSelection, 0, 0, 10, 84, 60, 12, group);
-  MainUi.StartSecondsBox =
-      CreateChild(instance, "EDIT", "", WS_EX_CLIENTEDGE, ES_RIGHT, 80, 80, 50, 20, group);
-  CreateChild(instance, "STATIC", text::kLabelSecondsFrom, 0, 0, 140, 84, 30, 12, group);
-  MainUi.EndSecondsBox =
-      CreateChild(instance, "EDIT", "", WS_EX_CLIENTEDGE, ES_RIGHT, 180, 80, 50, 20, group);
-  CreateChild(instance, "STATIC", text::kLabelSeconds, 0, 0, 240, 84, 20, 12, group);
-  CreateChild(instance, "STATIC", text::kLabelInfo, 0, 0, 10, 164, 30, 12, main);
-  MainUi.InfoBox = CreateChild(instance, "EDIT", "", WS_EX_CLIENTEDGE,
-                               ES_AUTOHSCROLL | ES_READONLY, 40, 160, 250, 20, main);
-  MainUi.PlayButton = CreateChild(instance, "BUTTON", text::kButtonPlayStop, 0, BS_PUSHBUTTON,
-                                  10, 190, 100, 30, main);
-  MainUi.SeekOnStopCheck = CreateChild(instance, "BUTTON", text::kCheckSeekOnStop, 0,
-                                       BS_AUTOCHECKBOX, 120, 185, 170, 20, main);
-  MainUi.SeekStartRadio = CreateChild(instance, "BUTTON", text::kRadioSeekStart, 0,
-                                      BS_AUTORADIOBUTTON, 120, 205, 90, 20, main);
-  MainUi.SeekRangeRadio = CreateChild(instance, "BUTTON", text::kRadioSeekRange, 0,
-                                      BS_AUTORADIOBUTTON, 220, 205, 70, 20, main);
-  MainUi.SineButton = CreateChild(instance, "BUTTON", text::kButtonSine, 0, BS_PUSHBUTTON, 10,
-                                  230, 85, 30, main);
-  MainUi.VoiceChangeButton = CreateChild(instance, "BUTTON", text::kButtonVoiceChange, 0,
-                                         BS_PUSHBUTTON, 105, 230, 85, 30, main);
-  MainUi.FileOverwriteButton = CreateChild(instance, "BUTTON", text::kButtonFileOverwrite, 0,
-                                           BS_PUSHBUTTON, 200, 230, 85, 30, main);
+void SizeMainWindow(bool withWaveform) {
+  ResizeScaledWindow(MainUi.MainWindow, kClientWidth, MainClientHeight(withWaveform), true);
+}
+
+void CreateMainControls(HINSTANCE) {
+  const UINT dpi = DpiOfWindow(MainUi.MainWindow);
+  CreateControls(MainUi.MainWindow, kMainLayout, MainUi, dpi);
 }
 
 void BuildMenus() {
@@ -132,45 +144,18 @@ void BuildMenus() {
   InsertItem(MainUi.EditMenu, 4, kCmdFileOverwrite, text::kMenuFileOverwrite, nullptr);
 
   InsertItem(MainUi.SettingsMenu, 0, kCmdSettings, text::kMenuSettings, nullptr);
+  InsertItem(MainUi.SettingsMenu, 1, kCmdShowWaveform, text::kMenuShowWaveform, nullptr);
 
   InsertItem(MainUi.HelpMenu, 0, kCmdHelp, text::kMenuHelp, nullptr);
   InsertItem(MainUi.HelpMenu, 1, kCmdAbout, text::kMenuAbout, nullptr);
   InsertItem(MainUi.HelpMenu, 2, kCmdVersionCheck, text::kMenuVersionCheck, nullptr);
 
   SetMenu(MainUi.MainWindow, MainUi.MenuBar);
-  for (UINT id : {kCmdRevert, kCmdUndo, kCmdSine, kCmdVoiceChange, kCmdFileOverwrite}) {
-    EnableMenuCommand(id, false);
-  }
-}
-
-void ApplyMainFont() {
-  MainUi.MainFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
-                                FF_SWISS | DEFAULT_PITCH, text::kMainFontFace);
-  // The trackbars draw no text; every other child gets the font.
-  EnumChildWindows(
-      MainUi.MainWindow,
-      [](HWND child, LPARAM) -> BOOL {
-        if (child != MainUi.StartTrackbar && child != MainUi.EndTrackbar) {
-          SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(MainUi.MainFont), FALSE);
-        }
-        return TRUE;
-      },
-      0);
 }
 
 void SetStartupControlStates() {
   SendMessageA(MainUi.SeekStartRadio, BM_SETCHECK, BST_CHECKED, 0);
-  for (HWND control : {MainUi.StartTrackbar, MainUi.EndTrackbar, MainUi.PlayButton,
-                       MainUi.SineButton, MainUi.VoiceChangeButton, MainUi.FileOverwriteButton,
-                       MainUi.SeekStartRadio, MainUi.SeekRangeRadio}) {
-    EnableWindow(control, FALSE);
-  }
+  UpdateCommandStates();
 }
-
-void EnableMenuCommand(UINT id, bool enabled) {
-  EnableMenuItem(MainUi.MenuBar, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-}
-
 
 }  // namespace belmo

@@ -23,24 +23,24 @@ struct MainWindowHandles {
   HWND SineButton = nullptr;
   HWND VoiceChangeButton = nullptr;
   HWND FileOverwriteButton = nullptr;
+  HWND WaveformStrip = nullptr;  // hidden unless "波形を表示(&W)" is checked
   HMENU MenuBar = nullptr;
   HMENU FileMenu = nullptr;
   HMENU EditMenu = nullptr;
   HMENU SettingsMenu = nullptr;
   HMENU HelpMenu = nullptr;
-  HFONT MainFont = nullptr;
 };
 
 inline MainWindowHandles MainUi;
 
 void RegisterWindowClasses(HINSTANCE instance);
 void CreateMainWindow(HINSTANCE instance);
+// The main window's size, with or without the waveform strip below the
+// mask buttons (which makes the client area 100 pixels higher).
+void SizeMainWindow(bool withWaveform);
 void CreateMainControls(HINSTANCE instance);
 void BuildMenus();
-void ApplyMainFont();
 void SetStartupControlStates();
-
-void EnableMenuCommand(UINT id, bool enabled);
 
 // The main window procedure.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

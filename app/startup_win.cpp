@@ -15,6 +15,7 @@
 #include "document/document_texts.h"
 #include "document/load_wave_win.h"
 #include "selection/range_controls_win.h"
+#include "selection/waveform_strip_win.h"
 #include "settings/settings_state_win.h"
 
 namespace belmo {
@@ -85,7 +86,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CreateMainControls(instance);
   ShowWindow(MainUi.MainWindow, SW_SHOWNORMAL);
   BuildMenus();
-  ApplyMainFont();
   SetStartupControlStates();
 
   CommandLineArgs args = ParseCommandLine(GetCommandLineA());
@@ -95,6 +95,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   SetCurrentDirectoryA(App.ProgramDirectory.c_str());
   ReadSettings();
+  ApplyWaveformChoice();
   InstallControlHooks();
   return RunMessageLoop();
 }

@@ -14,7 +14,8 @@
 # result byte for byte, and belmo.exe itself opens the recording, runs each
 # mask over the hour from its window, undoes and redoes it and saves it;
 # every working copy and saved file must equal belmo-mask's output for the
-# same settings, and the recording must come out untouched.
+# same settings, and the recording must come out untouched. The waveform
+# strip is shown over the same hour, takes a drag and follows a mask.
 # BELMO_LARGE_SECONDS=60 tries the script itself on a short recording.
 set -eu
 cd "$(dirname "$0")/.."
@@ -207,9 +208,10 @@ if [ "$wine_too" = --wine ]; then
   echo "| Job       | Open s | Mask s | Undo s | Save s | Peak MB | x file |"
   echo "|-----------|-------:|-------:|-------:|-------:|--------:|-------:|"
   BELMO_E2E_LARGE_DIR=$(windows_path "$work") "$root/tests/e2e/run_e2e.sh" \
-    "$root/build/win64/belmo_e2e.exe" "$e2e_work" --gtest_filter='EveryMask/LargeFile.*' \
-    >e2e.log 2>&1 || status=1
+    "$root/build/win64/belmo_e2e.exe" "$e2e_work" \
+    --gtest_filter='EveryMask/LargeFile.*:LargeWaveform.*' >e2e.log 2>&1 || status=1
   grep '^| ' e2e.log || true
+  grep '^waveform strip: ' e2e.log || true
   if [ "$(md5sum <in.wav)" != "$before" ]; then
     echo "FAILED: the recording itself changed"
     status=1

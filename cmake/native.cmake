@@ -39,6 +39,11 @@ add_executable(belmo-mask ${CMAKE_SOURCE_DIR}/cli/belmo_mask_main.cpp
                           ${CMAKE_SOURCE_DIR}/cli/console_text_posix.cpp)
 target_link_libraries(belmo-mask PRIVATE belmo_core)
 
+# Benchmarks, built only on request (bench/waveform_bench.sh), never timed
+# as tests.
+add_executable(waveform_bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/waveform_bench.cpp)
+target_link_libraries(waveform_bench PRIVATE belmo_core)
+
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   message(WARNING "Unit tests not built: they compare code page 932 texts, which only GCC writes.")
   return()

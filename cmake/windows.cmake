@@ -82,3 +82,10 @@ add_test(NAME e2e
   COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.sh
           $<TARGET_FILE:belmo_e2e> ${CMAKE_BINARY_DIR}/e2e)
 set_tests_properties(e2e PROPERTIES TIMEOUT 900)
+# The start-up checks again on a display of 144 DPI (150 %), in a Wine
+# prefix of its own.
+add_test(NAME e2e_144dpi
+  COMMAND ${CMAKE_COMMAND} -E env BELMO_E2E_DPI=144
+          ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.sh $<TARGET_FILE:belmo_e2e>
+          ${CMAKE_BINARY_DIR}/e2e-144dpi --gtest_filter=HighDpi.*)
+set_tests_properties(e2e_144dpi PROPERTIES TIMEOUT 300)

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "app/command_ids.h"
+#include "app/command_states_win.h"
 #include "app/file_dialogs_win.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
@@ -15,6 +15,7 @@
 #include "document/load_wave_win.h"
 #include "document/win32_platform_win.h"
 #include "document/working_copy.h"
+#include "selection/waveform_strip_win.h"
 
 namespace belmo {
 namespace {
@@ -70,8 +71,9 @@ bool WriteImageToFile(const char* path) {
   }
   SetWindowTextA(MainUi.FileNameBox, Document.Title);
   MarkSaved(Document);
-  EnableMenuCommand(kCmdRevert, false);
-  EnableMenuCommand(kCmdUndo, false);
+  // What Undo would bring back is no longer the last edit of the saved file.
+  ClearUndo(Undo);
+  UpdateCommandStates();
   return true;
 }
 
@@ -116,8 +118,9 @@ void ToggleUndo() {
     if (!ExchangeUndoBytes(Document.Image, Undo)) return;
   }
   UpdateWorkingCopyAfterEdit(Undo.SpanStart, Undo.SpanEnd);
+  WaveformAfterUndo();
   CountUndo(Document, Undo);
-  EnableMenuCommand(kCmdUndo, true);
+  UpdateCommandStates();
 }
 
 bool ConfirmDiscardChanges() {

@@ -3,16 +3,16 @@
 #include <windows.h>
 
 #include <mutex>
-#include <initializer_list>
 
 #include "app/app_texts.h"
-#include "app/command_ids.h"
+#include "app/command_states_win.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
 #include "document/document_state.h"
 #include "document/document_texts.h"
 #include "document/win32_platform_win.h"
 #include "selection/range_controls_win.h"
+#include "selection/waveform_strip_win.h"
 
 namespace belmo {
 namespace {
@@ -21,13 +21,8 @@ void ShowOpenDocumentState() {
   SetWindowTextA(MainUi.FileNameBox, Document.Title);
   SetWindowTextA(MainUi.InfoBox, text::kInfoStopped);
   ResetRangeControls(Document.LengthMs);
-  EnableMenuCommand(kCmdRevert, false);
-  EnableMenuCommand(kCmdUndo, false);
-  for (UINT id : {kCmdSine, kCmdVoiceChange, kCmdFileOverwrite}) EnableMenuCommand(id, true);
-  for (HWND control : {MainUi.StartTrackbar, MainUi.EndTrackbar, MainUi.PlayButton,
-                       MainUi.SineButton, MainUi.VoiceChangeButton, MainUi.FileOverwriteButton}) {
-    EnableWindow(control, TRUE);
-  }
+  WaveformAfterLoad();
+  UpdateCommandStates();
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "app/command_ids.h"
+#include "app/command_states_win.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
 #include "document/change_count.h"
@@ -14,6 +14,7 @@
 #include "effects/effects_state.h"
 #include "effects/effects_texts.h"
 #include "selection/sample_range.h"
+#include "selection/waveform_strip_win.h"
 #include "settings/settings_state_win.h"
 
 namespace belmo {
@@ -37,10 +38,10 @@ int ApplyMask(MaskKind kind) {
   // The working copy holds the masked image before the user is told, and
   // the edit counts only once the message is closed.
   UpdateWorkingCopyAfterEdit(changed.start, changed.end);
-  EnableMenuCommand(kCmdRevert, true);
+  WaveformAfterMask();
   ShowProductMessage(text::kMaskFinished, MB_OK | MB_ICONINFORMATION);
   CountMask(Document, Undo);
-  EnableMenuCommand(kCmdUndo, true);
+  UpdateCommandStates();
   return 0;
 }
 

@@ -22,5 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   BELMO_FUZZ_CHECK(reread.FFTSample == parsed.FFTSample);
   BELMO_FUZZ_CHECK(reread.OverWriteType == parsed.OverWriteType);
   BELMO_FUZZ_CHECK(reread.OverWriteFilePath == parsed.OverWriteFilePath);
+
+  // The waveform choice after the nine keys survives the same way.
+  const DisplaySettings display = ParseDisplaySettings(text);
+  const std::string withDisplay = FormatSettingsText(parsed, display);
+  BELMO_FUZZ_CHECK(ParseDisplaySettings(withDisplay).ShowWaveform == display.ShowWaveform);
+  BELMO_FUZZ_CHECK(ParseSettingsText(withDisplay).OverWriteType == parsed.OverWriteType);
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "selection/keyboard_navigation_win.h"
 
+#include "app/command_states_win.h"
 #include "app/main_window_win.h"
 #include "selection/control_hooks_win.h"
 
@@ -36,6 +37,8 @@ HWND NextInChain(HWND control, bool backwards) {
   if (control == ui.FileOverwriteButton) {
     return backwards ? ui.VoiceChangeButton : ui.StartTrackbar;
   }
+  // The strip takes the focus only when clicked; Tab leads back into the chain.
+  if (control == ui.WaveformStrip) return backwards ? ui.FileOverwriteButton : ui.StartTrackbar;
   return nullptr;
 }
 
@@ -76,11 +79,7 @@ bool OnKeyDown(HWND control, WPARAM key) {
 
 }  // namespace
 
-void SyncSeekRadios() {
-  BOOL enable = Checked(MainUi.SeekOnStopCheck) ? TRUE : FALSE;
-  EnableWindow(MainUi.SeekStartRadio, enable);
-  EnableWindow(MainUi.SeekRangeRadio, enable);
-}
+void SyncSeekRadios() { UpdateCommandStates(); }
 
 bool HandleNavigationMessage(HWND control, UINT message, WPARAM wParam) {
   if (message == WM_CHAR && wParam == VK_TAB) {

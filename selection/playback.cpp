@@ -40,8 +40,10 @@ class PlaybackLoop {
     std::string reply;
     device_.Send("status dealwave position", &reply);
     double position = TextToNumber(reply);
+    const uint32_t shown = ClampToMs(position);
+    if (!result_.hasPosition || shown != result_.position) view_.ShowPosition(shown);
     result_.hasPosition = true;
-    result_.position = ClampToMs(position);
+    result_.position = shown;
     Show(PlayingStatusText(result_.position));
     return position >= range_.end;
   }
@@ -69,6 +71,11 @@ class PlaybackLoop {
 };
 
 }  // namespace
+
+bool IsPlaying(int16_t state) {
+  return state == kPlaybackPlaying || state == kPlaybackReachedEnd ||
+         state == kPlaybackStopRequested;
+}
 
 bool ClaimPlayback(PlaybackState& state) {
   int16_t idle = kPlaybackIdle;

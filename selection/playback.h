@@ -26,6 +26,10 @@ enum PlaybackStateValue : int16_t {
 
 using PlaybackState = std::atomic<int16_t>;
 
+// True from the press that starts a playback until its device is closed:
+// the stretch in which the range and the image must stay as they are.
+bool IsPlaying(int16_t state);
+
 struct PlaybackRange {
   std::string workingCopyPath;
   uint32_t start = 0;  // ms
@@ -37,6 +41,8 @@ class PlaybackView {
  public:
   virtual ~PlaybackView() = default;
   virtual void ShowStatus(const std::string& text) = 0;
+  // Each new position the device reports, for the waveform's play line.
+  virtual void ShowPosition(uint32_t /*positionMs*/) {}
 };
 
 struct PlaybackResult {

@@ -1,16 +1,12 @@
 #include "selection/playback_win.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
-#include <initializer_list>
-
-#include "app/app_texts.h"
 #include "app/command_ids.h"
+#include "app/command_states_win.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
 #include "app/worker_threads_win.h"
-#include "document/change_count.h"
 #include "document/document_state.h"
 #include "document/win32_platform_win.h"
 #include "effects/apply_mask.h"
@@ -18,6 +14,7 @@
 #include "selection/range_controls_win.h"
 #include "selection/sample_range.h"
 #include "selection/selection_texts.h"
+#include "selection/waveform_strip_win.h"
 
 namespace belmo {
 namespace {
@@ -26,70 +23,42 @@ namespace {
 // display, and a stop is still seen within one poll.
 constexpr DWORD kPollPauseMs = 5;
 
-// What one playback needs to know when it ends.
-struct PlaybackSession {
-  PlaybackRange range;
-  bool undoWasEnabled = false;
-};
-
-PlaybackSession Session;
+// The range of the playback under way, fixed when it starts.
+PlaybackRange Session;
 
 class InfoBoxView : public PlaybackView {
  public:
   void ShowStatus(const std::string& text) override {
     SetWindowTextA(MainUi.InfoBox, text.c_str());
   }
+  void ShowPosition(uint32_t positionMs) override { WaveformShowPlayPosition(positionMs); }
 };
 
 bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void SetMaskAndRangeControls(bool enabled) {
-  EnableRangeControls(enabled);
-  for (HWND button : {MainUi.SineButton, MainUi.VoiceChangeButton, MainUi.FileOverwriteButton}) {
-    EnableWindow(button, enabled ? TRUE : FALSE);
-  }
-}
-
-void PrepareWindowForPlayback() {
-  Session.undoWasEnabled = (GetMenuState(MainUi.MenuBar, kCmdUndo, MF_BYCOMMAND) & MF_GRAYED) == 0;
-  for (UINT id : {kCmdUndo, kCmdSine, kCmdVoiceChange, kCmdFileOverwrite, kCmdOpen, kCmdRevert}) {
-    EnableMenuCommand(id, false);
-  }
-  SetMaskAndRangeControls(false);
-}
-
-// Undo comes back as it was before playback: enabling it for a document
-// with nothing to undo, or after a save, would only mislead.
-void RestoreWindowAfterPlayback() {
-  for (UINT id : {kCmdSine, kCmdVoiceChange, kCmdFileOverwrite, kCmdOpen}) {
-    EnableMenuCommand(id, true);
-  }
-  EnableMenuCommand(kCmdUndo, Session.undoWasEnabled);
-  if (IsChanged(Document)) EnableMenuCommand(kCmdRevert, true);
-  SetMaskAndRangeControls(true);
-}
-
-// The sliders and boxes follow the range after a seek on stop.
-void SeekTo(uint32_t position) {
-  SeekRangeTo(position, Checked(MainUi.SeekRangeRadio), Range);
-  ShowRangeInControls();
-}
 
 DWORD WINAPI PlaybackThread(LPVOID) {
   MciSoundDevice device;
   InfoBoxView view;
   PlaybackResult result =
-      RunPlayback(Session.range, device, Playback, view, [] { Sleep(kPollPauseMs); });
-  if (result.stoppedByHand && result.hasPosition && Checked(MainUi.SeekOnStopCheck)) {
-    SeekTo(result.position);
-  }
-  RestoreWindowAfterPlayback();
+      RunPlayback(Session, device, Playback, view, [] { Sleep(kPollPauseMs); });
+  // Sent, not posted: the seek is in place before a new playback can start.
+  SendMessageA(MainUi.MainWindow, kMsgPlaybackEnded, 0, reinterpret_cast<LPARAM>(&result));
   Playback.store(kPlaybackIdle);
   if (result.deviceRefused) ShowProductMessage(text::kPlaybackDeviceRefused, MB_OK | MB_ICONWARNING);
   return 0;
 }
 
 }  // namespace
+
+void OnPlaybackEnded(const PlaybackResult& result) {
+  if (result.stoppedByHand && result.hasPosition && Checked(MainUi.SeekOnStopCheck)) {
+    SampleRange seeked = Range;
+    SeekRangeTo(result.position, Checked(MainUi.SeekRangeRadio), seeked);
+    SetRange(seeked, RangeSource::Program);
+  }
+  WaveformPlaybackEnded();
+  UpdateCommandStates();
+}
 
 void OnPlayButton() {
   if (RequestPlaybackStop(Playback)) return;
@@ -99,8 +68,8 @@ void OnPlayButton() {
     return;
   }
   if (!ClaimPlayback(Playback)) return;
-  Session.range = {Document.WorkingCopyPath, Range.start, Range.end};
-  PrepareWindowForPlayback();
+  Session = {Document.WorkingCopyPath, Range.start, Range.end};
+  UpdateCommandStates();
   if (Workers.Playback) CloseHandle(Workers.Playback);
   Workers.Playback = CreateThread(nullptr, 0, PlaybackThread, nullptr, 0, nullptr);
 }

@@ -10,4 +10,8 @@ inline PlaybackState Playback{kPlaybackIdle};
 // "再生／停止": starts playing the range, or asks a running playback to stop.
 void OnPlayButton();
 
+// On the main thread, once the playback thread has closed the device: the
+// seek on stop, and the controls unlocked.
+void OnPlaybackEnded(const PlaybackResult& result);
+
 }  // namespace belmo

@@ -13,6 +13,7 @@
 #include "selection/keyboard_navigation_win.h"
 #include "selection/sample_range.h"
 #include "selection/time_text.h"
+#include "selection/waveform_strip_win.h"
 
 namespace belmo {
 namespace {
@@ -42,21 +43,16 @@ uint32_t TypedMilliseconds(HWND box) {
   return static_cast<uint32_t>(ms);
 }
 
-// SyncRangeControls: a slider moved (lParam is its handle), or a seconds box
-// was typed in (lParam is empty). Either way both sliders end up bounding
-// each other.
+// SyncRangeControls: a slider moved (lParam is its handle). Without a handle
+// the message only shows the range again, as the seconds boxes left it.
 void SyncRangeControls(HWND slider) {
-  if (slider) {
-    Range.start = static_cast<uint32_t>(TrackbarPosition(MainUi.StartTrackbar));
-    Range.end = static_cast<uint32_t>(TrackbarPosition(MainUi.EndTrackbar));
-    SetWindowTextA(MainUi.StartSecondsBox, TimeText(Range.start).c_str());
-    SetWindowTextA(MainUi.EndSecondsBox, TimeText(Range.end).c_str());
-  } else {
-    SendMessageA(MainUi.StartTrackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(Range.start));
-    SendMessageA(MainUi.EndTrackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(Range.end));
+  if (!slider) {
+    SetRange(Range, RangeSource::SecondsBoxes);
+    return;
   }
-  SetTrackbarRange(MainUi.StartTrackbar, 0, static_cast<int64_t>(Range.end) - 1);
-  SetTrackbarRange(MainUi.EndTrackbar, static_cast<int64_t>(Range.start) + 1, Document.LengthMs);
+  SetRange({static_cast<uint32_t>(TrackbarPosition(MainUi.StartTrackbar)),
+            static_cast<uint32_t>(TrackbarPosition(MainUi.EndTrackbar))},
+           RangeSource::Sliders);
 }
 
 LRESULT CALLBACK RangeGroupProc(HWND group, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -76,42 +72,39 @@ LRESULT CALLBACK SecondsBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lP
   }
   LRESULT result = CallPrevious(box, message, wParam, lParam);
   if (message == WM_CHAR) {
-    Range.start = TypedMilliseconds(MainUi.StartSecondsBox);
-    Range.end = TypedMilliseconds(MainUi.EndSecondsBox);
-    SendMessageA(MainUi.RangeGroup, WM_HSCROLL, 0, 0);
+    SetRange({TypedMilliseconds(MainUi.StartSecondsBox), TypedMilliseconds(MainUi.EndSecondsBox)},
+             RangeSource::SecondsBoxes);
   }
   return result;
 }
 
-void SetTrackbar(HWND trackbar, int32_t minimum, int32_t maximum, int32_t position) {
-  SetTrackbarRange(trackbar, minimum, maximum);
+void SetTrackbarSteps(HWND trackbar) {
   SendMessageA(trackbar, TBM_SETPAGESIZE, 0, 10);
   SendMessageA(trackbar, TBM_SETLINESIZE, 0, 1);
-  SendMessageA(trackbar, TBM_SETPOS, TRUE, position);
 }
 
 }  // namespace
 
-void ResetRangeControls(int32_t lengthMs) {
-  SetTrackbar(MainUi.StartTrackbar, 0, lengthMs - 1, 0);
-  SetTrackbar(MainUi.EndTrackbar, 1, lengthMs, lengthMs);
-  SetWindowTextA(MainUi.StartSecondsBox, TimeText(0).c_str());
-  SetWindowTextA(MainUi.EndSecondsBox, TimeText(lengthMs).c_str());
-  Range.start = 0;
-  Range.end = static_cast<uint32_t>(lengthMs);
-}
-
-void ShowRangeInControls() {
-  SyncRangeControls(nullptr);
-  SetWindowTextA(MainUi.StartSecondsBox, TimeText(Range.start).c_str());
-  SetWindowTextA(MainUi.EndSecondsBox, TimeText(Range.end).c_str());
-}
-
-void EnableRangeControls(bool enabled) {
-  for (HWND control : {MainUi.StartTrackbar, MainUi.EndTrackbar, MainUi.StartSecondsBox,
-                       MainUi.EndSecondsBox}) {
-    EnableWindow(control, enabled ? TRUE : FALSE);
+void SetRange(const SampleRange& range, RangeSource source) {
+  Range = range;
+  // The bounds first: a position outside the old bounds would be cut to them.
+  SetTrackbarRange(MainUi.StartTrackbar, 0, static_cast<int64_t>(Range.end) - 1);
+  SetTrackbarRange(MainUi.EndTrackbar, static_cast<int64_t>(Range.start) + 1, Document.LengthMs);
+  if (source != RangeSource::Sliders) {
+    SendMessageA(MainUi.StartTrackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(Range.start));
+    SendMessageA(MainUi.EndTrackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(Range.end));
   }
+  if (source != RangeSource::SecondsBoxes) {
+    SetWindowTextA(MainUi.StartSecondsBox, TimeText(Range.start).c_str());
+    SetWindowTextA(MainUi.EndSecondsBox, TimeText(Range.end).c_str());
+  }
+  WaveformRangeChanged();
+}
+
+void ResetRangeControls(int32_t lengthMs) {
+  SetTrackbarSteps(MainUi.StartTrackbar);
+  SetTrackbarSteps(MainUi.EndTrackbar);
+  SetRange({0, static_cast<uint32_t>(lengthMs)}, RangeSource::Program);
 }
 
 void InstallControlHooks() {

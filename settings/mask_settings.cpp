@@ -1,6 +1,8 @@
 #include "settings/mask_settings.h"
 
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "numtext/number_text.h"
 
@@ -29,17 +31,16 @@ void Store(MaskSettings& s, int key, const std::string& value) {
   }
 }
 
-}  // namespace
-
-MaskSettings ParseSettingsText(std::string_view text) {
+// The value texts of the first count keys, by position: the k-th "=" after
+// "[Settings]" is the k-th key, whatever name stands before it, so
+// hand-edited names do not matter. A key without its "=" has no value.
+std::vector<std::optional<std::string>> ValuesByPosition(std::string_view text, int count) {
   const size_t zero = text.find('\0');
   if (zero != std::string_view::npos) text = text.substr(0, zero);
 
-  MaskSettings s;
-  // Keys go by position: the k-th "=" after "[Settings]" is the k-th key,
-  // whatever name stands before it, so hand-edited names do not matter.
+  std::vector<std::optional<std::string>> values(static_cast<size_t>(count));
   int p = 11;
-  for (int key = 0; key < kKeyCount; ++key) {
+  for (auto& value : values) {
     const int e = FindText(p, text, "=");
     if (e == 0) {
       // p = 0 makes every later search fail too: the rest keep defaults.
@@ -50,17 +51,35 @@ MaskSettings ParseSettingsText(std::string_view text) {
     if (c == 0) {
       // A last line without its line end: take what is left, and stop here
       // instead of searching again from the start of the text.
-      Store(s, key, SubText(text, e + 1, 0));
+      value = SubText(text, e + 1, 0);
       p = 0;
       continue;
     }
-    Store(s, key, c - e - 1 != 0 ? SubText(text, e + 1, c - e - 1) : std::string());
+    value = c - e - 1 != 0 ? SubText(text, e + 1, c - e - 1) : std::string();
     p = c + 2;
+  }
+  return values;
+}
+
+}  // namespace
+
+MaskSettings ParseSettingsText(std::string_view text) {
+  MaskSettings s;
+  const auto values = ValuesByPosition(text, kKeyCount);
+  for (int key = 0; key < kKeyCount; ++key) {
+    if (values[key]) Store(s, key, *values[key]);
   }
   return s;
 }
 
-std::string FormatSettingsText(const MaskSettings& s) {
+DisplaySettings ParseDisplaySettings(std::string_view text) {
+  DisplaySettings display;
+  const auto values = ValuesByPosition(text, kKeyCount + 1);
+  if (values[kKeyCount]) display.ShowWaveform = RoundedBits(*values[kKeyCount]) != 0;
+  return display;
+}
+
+std::string FormatSettingsText(const MaskSettings& s, const DisplaySettings& display) {
   std::string text = "[Settings]\r\n";
   text += "SinHz=" + NumberToText(s.SinHz) + "\r\n";
   text += "SindB=" + NumberToText(s.SindB) + "\r\n";
@@ -70,12 +89,13 @@ std::string FormatSettingsText(const MaskSettings& s) {
   text += "FFTSample=" + NumberToText(static_cast<double>(s.FFTSample)) + "\r\n";
   text += "OverWriteFilePath=" + s.OverWriteFilePath + "\r\n";
   text += "OverWriteType=" + NumberToText(static_cast<double>(s.OverWriteType)) + "\r\n";
+  if (display.ShowWaveform) text += "ShowWaveform=1\r\n";
   return text;
 }
 
-MaskSettings ReadSettingsFile(const std::string& path) {
+SettingsFile ReadSettingsFileWithDisplay(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return MaskSettings();
+  if (file == nullptr) return SettingsFile();
 
   std::string text;
   char buffer[4096];
@@ -84,12 +104,17 @@ MaskSettings ReadSettingsFile(const std::string& path) {
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   // Half a file could shift every key; defaults are the safer guess.
-  if (failed) return MaskSettings();
-  return ParseSettingsText(text);
+  if (failed) return SettingsFile();
+  return {ParseSettingsText(text), ParseDisplaySettings(text)};
 }
 
-bool WriteSettingsFile(const MaskSettings& settings, const std::string& path) {
-  const std::string text = FormatSettingsText(settings);
+MaskSettings ReadSettingsFile(const std::string& path) {
+  return ReadSettingsFileWithDisplay(path).Masks;
+}
+
+bool WriteSettingsFile(const MaskSettings& settings, const std::string& path,
+                       const DisplaySettings& display) {
+  const std::string text = FormatSettingsText(settings, display);
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();

@@ -14,6 +14,8 @@ namespace belmo {
 struct SettingsState {
   std::mutex Lock;
   MaskSettings Values;
+  // The main window's choices kept in the same file: main thread only.
+  DisplaySettings Display;
 };
 
 inline SettingsState Settings;
@@ -32,7 +34,13 @@ inline void ReplaceSettings(const MaskSettings& values) {
   Settings.Values = values;
 }
 
-inline void ReadSettings() { ReplaceSettings(ReadSettingsFile(kSettingsFileName)); }
-inline void WriteSettings() { WriteSettingsFile(CurrentSettings(), kSettingsFileName); }
+inline void ReadSettings() {
+  const SettingsFile file = ReadSettingsFileWithDisplay(kSettingsFileName);
+  ReplaceSettings(file.Masks);
+  Settings.Display = file.Display;
+}
+inline void WriteSettings() {
+  WriteSettingsFile(CurrentSettings(), kSettingsFileName, Settings.Display);
+}
 
 }  // namespace belmo

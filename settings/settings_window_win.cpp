@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_win.h"
+#include "app/dpi_win.h"
+#include "app/window_layout_win.h"
 #include "app/message_box_win.h"
 #include "app/worker_threads_win.h"
 #include "document/document_state.h"
@@ -31,69 +32,75 @@ constexpr int kPathTextBytes = 260;
 // thread ends: a second command finds the window instead of a second one.
 std::atomic<bool> SettingsThreadRunning{false};
 
-HWND Child(const char* className, const char* text, DWORD exStyle, DWORD style, int x, int y,
-           int w, int h, HWND parent) {
-  return CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                         parent, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
+constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-HWND Label(const char* text, int x, int y, int w, int h, HWND page) {
-  return Child("STATIC", text, 0, 0, x, y, w, h, page);
-}
+using Row = ControlRow<SettingsWindowUi>;
+using Ui = SettingsWindowUi;
 
-HWND NumberBox(const std::string& text, int x, int y, HWND page) {
-  return Child("EDIT", text.c_str(), WS_EX_CLIENTEDGE, ES_RIGHT, x, y, 50, 20, page);
-}
+// The settings window's own controls; the pages come between the tab
+// control and its display area and are laid out from it.
+const Row kWindowLayout[] = {
+    {&Ui::Tab, nullptr, WC_TABCONTROLA, "", 0, WS_CLIPSIBLINGS, {0, 0, kClientWidth, kTabHeight}},
+    {&Ui::OkButton, nullptr, "BUTTON", text::kButtonOk, 0, BS_PUSHBUTTON, {10, 235, 85, 20}},
+    {&Ui::CancelButton, nullptr, "BUTTON", text::kButtonCancel, 0, BS_PUSHBUTTON,
+     {105, 235, 85, 20}},
+};
 
-HWND PushButton(const char* text, int x, int y, int w, HWND parent) {
-  return Child("BUTTON", text, 0, BS_PUSHBUTTON, x, y, w, 20, parent);
-}
+// Each page's controls; the edit boxes get their texts from the settings.
+const Row kSinePage[] = {
+    {nullptr, nullptr, "STATIC", text::kLabelSineFrequency, 0, 0, {10, 13, 90, 14}},
+    {&Ui::SinHzBox, nullptr, "EDIT", nullptr, WS_EX_CLIENTEDGE, ES_RIGHT, {110, 10, 50, 20}},
+    {nullptr, nullptr, "STATIC", text::kUnitHz, 0, 0, {170, 13, 20, 14}},
+    {nullptr, nullptr, "STATIC", text::kLabelSineLevel, 0, 0, {10, 43, 90, 14}},
+    {&Ui::SindBBox, nullptr, "EDIT", nullptr, WS_EX_CLIENTEDGE, ES_RIGHT, {110, 40, 50, 20}},
+    {nullptr, nullptr, "STATIC", text::kUnitDb, 0, 0, {170, 43, 20, 14}},
+    {&Ui::SinePreviewButton, nullptr, "BUTTON", text::kButtonSinePreview, 0, BS_PUSHBUTTON,
+     {50, 83, 100, 20}},
+};
 
-HWND Radio(const char* text, int x, HWND group) {
-  return Child("BUTTON", text, 0, BS_AUTORADIOBUTTON, x, 20, 80, 20, group);
-}
+const Row kVoicePage[] = {
+    {nullptr, nullptr, "STATIC", text::kLabelPitchRatio, 0, 0, {10, 73, 90, 14}},
+    {&Ui::VoicePitchBox, nullptr, "EDIT", nullptr, WS_EX_CLIENTEDGE, ES_RIGHT, {110, 70, 50, 20}},
+    {&Ui::MethodGroup, nullptr, "BUTTON", text::kGroupVoiceMethod, 0, BS_GROUPBOX,
+     {10, 10, 180, 50}},
+    {&Ui::FftRadio, &Ui::MethodGroup, "BUTTON", text::kRadioFft, 0, BS_AUTORADIOBUTTON,
+     {10, 20, 80, 20}},
+    {&Ui::SimpleRadio, &Ui::MethodGroup, "BUTTON", text::kRadioSimple, 0, BS_AUTORADIOBUTTON,
+     {90, 20, 80, 20}},
+    {nullptr, nullptr, "STATIC", text::kUnitTimes, 0, 0, {170, 73, 20, 14}},
+    {nullptr, nullptr, "STATIC", text::kLabelSampleWaveforms, 0, 0, {10, 103, 90, 14}},
+    {&Ui::SampleWaveformsBox, nullptr, "EDIT", nullptr, WS_EX_CLIENTEDGE, ES_RIGHT,
+     {110, 100, 50, 20}},
+    {nullptr, nullptr, "STATIC", text::kUnitCount, 0, 0, {170, 103, 20, 14}},
+    {nullptr, nullptr, "STATIC", text::kLabelFftSize, 0, 0, {10, 133, 90, 20}},
+    {&Ui::FftSizeList, nullptr, "COMBOBOX", "", 0, CBS_DROPDOWNLIST, {110, 133, 80, 100}},
+    {&Ui::VoicePreviewButton, nullptr, "BUTTON", text::kButtonVoicePreview, 0, BS_PUSHBUTTON,
+     {25, 173, 150, 20}},
+};
 
-HWND Group(const char* text, int x, int y, HWND page) {
-  return Child("BUTTON", text, 0, BS_GROUPBOX, x, y, 180, 50, page);
-}
+const Row kFilePage[] = {
+    {nullptr, nullptr, "STATIC", text::kLabelOverwriteFile, 0, 0, {10, 13, 90, 14}},
+    {&Ui::PathBox, nullptr, "EDIT", nullptr, WS_EX_CLIENTEDGE, ES_AUTOHSCROLL | ES_READONLY,
+     {10, 40, 140, 20}},
+    {&Ui::BrowseButton, nullptr, "BUTTON", text::kButtonBrowse, 0, BS_PUSHBUTTON,
+     {160, 40, 30, 20}},
+    {&Ui::OverwriteModeGroup, nullptr, "BUTTON", text::kGroupOverwriteMode, 0, BS_GROUPBOX,
+     {10, 70, 180, 50}},
+    {&Ui::OnceRadio, &Ui::OverwriteModeGroup, "BUTTON", text::kRadioOnce, 0, BS_AUTORADIOBUTTON,
+     {10, 20, 80, 20}},
+    {&Ui::ContinuousRadio, &Ui::OverwriteModeGroup, "BUTTON", text::kRadioContinuous, 0,
+     BS_AUTORADIOBUTTON, {90, 20, 80, 20}},
+    {&Ui::FilePreviewButton, nullptr, "BUTTON", text::kButtonFilePreview, 0, BS_PUSHBUTTON,
+     {25, 133, 150, 20}},
+};
 
-void CreateSinePage(HWND page, const SettingsForm& form) {
-  SettingsWindowUi& ui = SettingsUi;
-  Label(text::kLabelSineFrequency, 10, 13, 90, 14, page);
-  ui.SinHzBox = NumberBox(form.SinHz, 110, 10, page);
-  Label(text::kUnitHz, 170, 13, 20, 14, page);
-  Label(text::kLabelSineLevel, 10, 43, 90, 14, page);
-  ui.SindBBox = NumberBox(form.SindB, 110, 40, page);
-  Label(text::kUnitDb, 170, 43, 20, 14, page);
-  ui.SinePreviewButton = PushButton(text::kButtonSinePreview, 50, 83, 100, page);
-}
-
-void CreateVoicePage(HWND page, const SettingsForm& form) {
-  SettingsWindowUi& ui = SettingsUi;
-  Label(text::kLabelPitchRatio, 10, 73, 90, 14, page);
-  ui.VoicePitchBox = NumberBox(form.VoicePitch, 110, 70, page);
-  ui.MethodGroup = Group(text::kGroupVoiceMethod, 10, 10, page);
-  ui.FftRadio = Radio(text::kRadioFft, 10, ui.MethodGroup);
-  ui.SimpleRadio = Radio(text::kRadioSimple, 90, ui.MethodGroup);
-  Label(text::kUnitTimes, 170, 73, 20, 14, page);
-  Label(text::kLabelSampleWaveforms, 10, 103, 90, 14, page);
-  ui.SampleWaveformsBox = NumberBox(form.SampleWaveforms, 110, 100, page);
-  Label(text::kUnitCount, 170, 103, 20, 14, page);
-  Label(text::kLabelFftSize, 10, 133, 90, 20, page);
-  ui.FftSizeList = Child("COMBOBOX", "", 0, CBS_DROPDOWNLIST, 110, 133, 80, 100, page);
-  ui.VoicePreviewButton = PushButton(text::kButtonVoicePreview, 25, 173, 150, page);
-}
-
-void CreateFilePage(HWND page, const SettingsForm& form) {
-  SettingsWindowUi& ui = SettingsUi;
-  Label(text::kLabelOverwriteFile, 10, 13, 90, 14, page);
-  ui.PathBox = Child("EDIT", form.OverwritePath.c_str(), WS_EX_CLIENTEDGE,
-                     ES_AUTOHSCROLL | ES_READONLY, 10, 40, 140, 20, page);
-  ui.BrowseButton = PushButton(text::kButtonBrowse, 160, 40, 30, page);
-  ui.OverwriteModeGroup = Group(text::kGroupOverwriteMode, 10, 70, page);
-  ui.OnceRadio = Radio(text::kRadioOnce, 10, ui.OverwriteModeGroup);
-  ui.ContinuousRadio = Radio(text::kRadioContinuous, 90, ui.OverwriteModeGroup);
-  ui.FilePreviewButton = PushButton(text::kButtonFilePreview, 25, 133, 150, page);
+void LoadTexts(const SettingsForm& form) {
+  const SettingsWindowUi& ui = SettingsUi;
+  SetWindowTextA(ui.SinHzBox, form.SinHz.c_str());
+  SetWindowTextA(ui.SindBBox, form.SindB.c_str());
+  SetWindowTextA(ui.VoicePitchBox, form.VoicePitch.c_str());
+  SetWindowTextA(ui.SampleWaveformsBox, form.SampleWaveforms.c_str());
+  SetWindowTextA(ui.PathBox, form.OverwritePath.c_str());
 }
 
 LONG TabsRight() {
@@ -106,14 +113,20 @@ LONG TabsRight() {
 // they do not fit with the usual margins, the tab control would scroll and
 // hide part of "ファイル上書き"; narrower margins come first, then the same
 // face one pixel smaller for the labels alone.
-void FitTabLabels() {
-  if (TabsRight() <= kClientWidth) return;
-  SendMessageA(SettingsUi.Tab, TCM_SETPADDING, 0, MAKELPARAM(3, 3));
+void FitTabLabels(UINT dpi) {
+  if (SettingsUi.TabFont) {
+    SendMessageA(SettingsUi.Tab, WM_SETFONT, reinterpret_cast<WPARAM>(SharedFont(dpi)), TRUE);
+    DeleteObject(SettingsUi.TabFont);
+    SettingsUi.TabFont = nullptr;
+  }
+  const int width = Scaled(kClientWidth, dpi);
+  if (TabsRight() <= width) return;
+  SendMessageA(SettingsUi.Tab, TCM_SETPADDING, 0, MAKELPARAM(Scaled(3, dpi), Scaled(3, dpi)));
   // The new margins count once the labels are measured again.
-  SendMessageA(SettingsUi.Tab, WM_SETFONT, reinterpret_cast<WPARAM>(MainUi.MainFont), TRUE);
-  if (TabsRight() <= kClientWidth) return;
+  SendMessageA(SettingsUi.Tab, WM_SETFONT, reinterpret_cast<WPARAM>(SharedFont(dpi)), TRUE);
+  if (TabsRight() <= width) return;
   LOGFONTA face = {};
-  if (!GetObjectA(MainUi.MainFont, sizeof face, &face)) return;
+  if (!GetObjectA(SharedFont(dpi), sizeof face, &face)) return;
   face.lfHeight += face.lfHeight < 0 ? 1 : -1;
   face.lfWidth = 0;
   SettingsUi.TabFont = CreateFontIndirectA(&face);
@@ -131,28 +144,34 @@ void InsertTab(int index, const char* label) {
 
 // The pages fill the tab control's display area, as the tab control
 // itself works it out for its font.
-void CreatePages(const SettingsForm& form) {
+void LayOutPages(UINT dpi) {
   RECT display = {0, 0, 0, 0};
   SendMessageA(SettingsUi.Tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-  for (HWND& page : SettingsUi.Pages) {
-    page = Child("STATIC", "", 0, 0, display.left, display.top,
-                 kClientWidth + display.right - display.left,
-                 kTabHeight + display.bottom - display.top, SettingsUi.Tab);
+  for (HWND page : SettingsUi.Pages) {
+    SetWindowPos(page, nullptr, display.left, display.top,
+                 Scaled(kClientWidth, dpi) + display.right - display.left,
+                 Scaled(kTabHeight, dpi) + display.bottom - display.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(page, WM_SETFONT, reinterpret_cast<WPARAM>(SharedFont(dpi)), TRUE);
   }
-  CreateSinePage(SettingsUi.Pages[0], form);
-  CreateVoicePage(SettingsUi.Pages[1], form);
-  CreateFilePage(SettingsUi.Pages[2], form);
+}
+
+void CreatePages(UINT dpi) {
+  SettingsWindowUi& ui = SettingsUi;
+  for (HWND& page : ui.Pages) {
+    page = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, ui.Tab, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+  }
+  LayOutPages(dpi);
+  CreateControls(ui.Pages[0], kSinePage, ui, dpi);
+  CreateControls(ui.Pages[1], kVoicePage, ui, dpi);
+  CreateControls(ui.Pages[2], kFilePage, ui, dpi);
 }
 
 void ShowPage(int index) {
   for (int page = 0; page < 3; ++page) {
     ShowWindow(SettingsUi.Pages[page], page == index ? SW_SHOW : SW_HIDE);
   }
-}
-
-BOOL CALLBACK SetControlFont(HWND control, LPARAM font) {
-  SendMessageA(control, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
-  return TRUE;
 }
 
 void LoadChoices(const SettingsForm& form) {
@@ -174,31 +193,22 @@ bool DocumentIsOpen() {
 void CreateSettingsWindow() {
   SettingsWindowUi& ui = SettingsUi;
   const SettingsForm form = FormOf(CurrentSettings());
-  const int frameX = GetSystemMetrics(SM_CXDLGFRAME);
-  const int frameY = GetSystemMetrics(SM_CYDLGFRAME);
-  ui.Window = CreateWindowExA(WS_EX_APPWINDOW, "SETWINDOW", text::kSettingsCaption,
-                              WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                              CW_USEDEFAULT, kClientWidth + 2 * frameX,
-                              kClientHeight + 2 * frameY + GetSystemMetrics(SM_CYCAPTION),
-                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ui.Window = CreateScaledWindow(WS_EX_APPWINDOW, "SETWINDOW", text::kSettingsCaption,
+                                 kWindowStyle, kClientWidth, kClientHeight, false);
   OpenSettingsWindowHandle = ui.Window;
-  ui.Tab = Child(WC_TABCONTROLA, "", 0, WS_CLIPSIBLINGS, 0, 0, kClientWidth, kTabHeight,
-                 ui.Window);
-  ui.OkButton = PushButton(text::kButtonOk, 10, 235, 85, ui.Window);
-  ui.CancelButton = PushButton(text::kButtonCancel, 105, 235, 85, ui.Window);
+  const UINT dpi = DpiOfWindow(ui.Window);
+  CreateControls(ui.Window, kWindowLayout, ui, dpi);
   InsertTab(0, text::kTabSine);
   InsertTab(1, text::kTabVoiceChange);
   InsertTab(2, text::kTabFileOverwrite);
   // Before the pages: the display area depends on the font of the tabs.
-  SendMessageA(ui.Tab, WM_SETFONT, reinterpret_cast<WPARAM>(MainUi.MainFont), TRUE);
-  FitTabLabels();
-  CreatePages(form);
+  FitTabLabels(dpi);
+  CreatePages(dpi);
+  LoadTexts(form);
 
   ShowWindow(ui.Window, SW_SHOW);
   ShowPage(0);
   ui.CurrentSettingsTab = 0;
-  EnumChildWindows(ui.Window, SetControlFont, reinterpret_cast<LPARAM>(MainUi.MainFont));
-  if (ui.TabFont) SendMessageA(ui.Tab, WM_SETFONT, reinterpret_cast<WPARAM>(ui.TabFont), TRUE);
   for (HWND page : ui.Pages) Subclass(page, PageWindowProc);
   HookSettingsKeyboard();
   LoadChoices(form);
@@ -280,6 +290,15 @@ void OnCloseRequest(HWND window) {
   DestroyWindow(window);
 }
 
+// A move to a monitor of another DPI. The About window shares the
+// procedure and has only its texts to lay out.
+void OnSettingsDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+  const UINT dpi = OnDpiChanged(window, wParam, lParam);
+  if (!IsSettingsWindow(window)) return;
+  FitTabLabels(dpi);
+  LayOutPages(dpi);
+}
+
 void OnDestroy(HWND window) {
   if (IsSettingsWindow(window)) {
     OpenSettingsWindowHandle = nullptr;
@@ -339,6 +358,9 @@ LRESULT CALLBACK SettingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
       return DefWindowProcA(window, message, wParam, lParam);
     case WM_CLOSE:
       OnCloseRequest(window);
+      return 0;
+    case WM_DPICHANGED:
+      OnSettingsDpiChanged(window, wParam, lParam);
       return 0;
     case WM_DESTROY:
       OnDestroy(window);

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "app/dpi_win.h"
 #include "app/main_window_win.h"
+#include "app/window_layout_win.h"
 #include "app/worker_threads_win.h"
 #include "update/update_texts.h"
 #include "update/version_check.h"
@@ -44,6 +46,15 @@ struct VersionCheckWindow {
 };
 
 VersionCheckWindow VersionCheckUi;
+
+constexpr int kClientWidth = 300;
+constexpr int kClientHeight = 60;
+
+const ControlRow<VersionCheckWindow> kVersionCheckLayout[] = {
+    {&VersionCheckWindow::StatusLine, nullptr, "STATIC", text::kStatusEmpty, 0, 0,
+     {10, 13, 280, 14}},
+    {&VersionCheckWindow::ProgressBar, nullptr, PROGRESS_CLASSA, "", 0, 0, {10, 30, 280, 20}},
+};
 
 // Read by the main thread: a second command brings this window forward
 // instead of starting another exchange.
@@ -240,32 +251,23 @@ void OnClose(HWND window) {
 }
 
 DWORD WINAPI VersionCheckThread(LPVOID) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
   PrepareArchiveDialog();
   VersionCheckUi.Check =
       std::make_unique<VersionCheck>(ServerFromEnvironment(), OwnVersionValue(), Platform);
 
-  int width = 300 + 2 * GetSystemMetrics(SM_CXDLGFRAME);
-  int height = 60 + 2 * GetSystemMetrics(SM_CYDLGFRAME) + GetSystemMetrics(SM_CYCAPTION);
-  HWND window = CreateWindowExA(WS_EX_APPWINDOW, "VERCHECK", text::kVersionCheckCaption,
-                                WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                                CW_USEDEFAULT, width, height, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateScaledWindow(WS_EX_APPWINDOW, "VERCHECK", text::kVersionCheckCaption,
+                                   WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, kClientWidth,
+                                   kClientHeight, false);
   if (!window) {
     VersionCheckUi.Check.reset();
     return 0;
   }
   VersionCheckUi.Window = window;
-  VersionCheckUi.StatusLine =
-      CreateWindowExA(0, "STATIC", text::kStatusEmpty, WS_CHILD | WS_VISIBLE, 10, 13, 280, 14,
-                      window, nullptr, instance, nullptr);
-  VersionCheckUi.ProgressBar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 10,
-                                               30, 280, 20, window, nullptr, instance, nullptr);
+  CreateControls(window, kVersionCheckLayout, VersionCheckUi, DpiOfWindow(window));
   OpenCheckWindow = window;
   ShowWindow(window, SW_SHOWNORMAL);
   SendMessageA(VersionCheckUi.ProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
   SendMessageA(window, kMsgStartup, 0, 0);
-  SendMessageA(VersionCheckUi.StatusLine, WM_SETFONT, reinterpret_cast<WPARAM>(MainUi.MainFont),
-               MAKELPARAM(TRUE, 0));
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -293,6 +295,7 @@ LRESULT CALLBACK VersionCheckWindowProc(HWND window, UINT message, WPARAM wParam
     case kMsgCompare: VersionCheckUi.Check->OnCompare(); return 0;
     case kMsgRequest: VersionCheckUi.Check->OnRequest(); return 0;
     case WM_CLOSE: OnClose(window); return 0;
+    case WM_DPICHANGED: OnDpiChanged(window, wParam, lParam); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);

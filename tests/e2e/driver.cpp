@@ -238,7 +238,7 @@ void Belmo::Answer(HWND box, int buttonId) { PostMessageA(box, WM_COMMAND, butto
 HWND Belmo::Control(const char* className, int x, int y, bool inRangeGroup) const {
   HWND parent = main_;
   if (inRangeGroup) parent = Control("Button", 10, 40);
-  ControlSearch search = {parent, className, {x, y}, nullptr};
+  ControlSearch search = {parent, className, {AtDisplayDpi(x), AtDisplayDpi(y)}, nullptr};
   EnumChildWindows(main_, FindControlAt, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -280,6 +280,15 @@ std::string Text(HWND window) {
 }
 
 bool Enabled(HWND window) { return IsWindowEnabled(window) != 0; }
+
+UINT DisplayDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return static_cast<UINT>(dpi);
+}
+
+int AtDisplayDpi(int pixels) { return MulDiv(pixels, static_cast<int>(DisplayDpi()), 96); }
 
 std::string ClassOf(HWND window) {
   char name[256] = {};

@@ -57,7 +57,8 @@ class Belmo {
   static void Answer(HWND box, int buttonId);
 
   // Child control of the main window (or of the range group) by class and
-  // position relative to its parent's client area, as the layout places it.
+  // position relative to its parent's client area, as the layout places it
+  // in 96-DPI pixels (scaled to the display's DPI, as the program scales it).
   HWND Control(const char* className, int x, int y, bool inRangeGroup = false) const;
 
   // Posted, as a menu choice is: many commands open a modal box.
@@ -107,6 +108,10 @@ struct MainControls {
 
 std::string Text(HWND window);
 bool Enabled(HWND window);
+// The display's DPI (96 unless the Wine prefix says otherwise), and a
+// 96-DPI length at it, rounded as the program rounds.
+UINT DisplayDpi();
+int AtDisplayDpi(int pixels);
 std::string ClassOf(HWND window);
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 

@@ -5,7 +5,9 @@
 # - an 800x600 virtual desktop, so title bars are drawn and screenshots
 #   show the windows as a user sees them;
 # - the Japanese UI fonts Belmo asks for mapped to the IPA fonts of the same
-#   metrics, and the title-bar symbol font in the prefix's Fonts folder.
+#   metrics, and the title-bar symbol font in the prefix's Fonts folder;
+# - with BELMO_E2E_DPI set (144 for 150 % scaling), that display DPI and a
+#   desktop as large as the Xvfb screen, for the windows scaled up.
 # usage: wine_prefix.sh PREFIX [nodesktop]   (TMPDIR and LANG set by the caller)
 # "nodesktop" leaves windows on the real X display, for people at a screen.
 set -eu
@@ -20,9 +22,14 @@ wineserver -w
 
 reg() { wine reg add "$@" >/dev/null 2>&1; }
 reg 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+desktop=800x600
+if [ -n "${BELMO_E2E_DPI:-}" ]; then
+  reg 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$BELMO_E2E_DPI" /f
+  desktop=1024x768
+fi
 if [ "$mode" = desktop ]; then
   reg 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
-  reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f
+  reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop" /f
 fi
 
 # Value names in Japanese only survive as a UTF-16 registry file.

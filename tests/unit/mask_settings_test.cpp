@@ -217,5 +217,33 @@ TEST(ParseSettingsText, OverlongPathIsCutTo259Bytes) {
   EXPECT_EQ(s.OverWriteType, 1);
 }
 
+// The waveform choice rides on a tenth line that only a shown strip writes;
+// the nine keys read the same with or without it.
+TEST(DisplaySettings, TenthValueIsTheWaveformChoice) {
+  const std::string withStrip = std::string(kDefaultFile) + "ShowWaveform=1\r\n";
+  EXPECT_EQ(FormatSettingsText(MaskSettings(), DisplaySettings{true}), withStrip);
+  EXPECT_EQ(FormatSettingsText(MaskSettings(), DisplaySettings{false}), kDefaultFile);
+  ExpectSame(ParseSettingsText(withStrip), MaskSettings());
+
+  const struct {
+    std::string text;
+    bool shown;
+  } cases[] = {
+      {kDefaultFile, false},
+      {withStrip, true},
+      {std::string(kDefaultFile) + "ShowWaveform=1", true},  // no line end
+      {std::string(kDefaultFile) + "ShowWaveform=0\r\n", false},
+      {std::string(kDefaultFile) + "ShowWaveform=yes\r\n", false},
+      // With a line missing, the tenth "=" is missing too.
+      {"[Settings]\r\nSinHz=1\r\nPitchUpType=0\r\nVoicePitch=2\r\nVoiceSample=100\r\n"
+       "FFTSample=3\r\nOverWriteFilePath=\r\nOverWriteType=0\r\nShowWaveform=1\r\n",
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(ParseDisplaySettings(c.text).ShowWaveform, c.shown);
+  }
+}
+
 }  // namespace
 }  // namespace belmo

@@ -37,7 +37,9 @@ class ScriptedDevice : public SoundDevice {
 class RecordingView : public PlaybackView {
  public:
   void ShowStatus(const std::string& text) override { statuses.push_back(text); }
+  void ShowPosition(uint32_t positionMs) override { positions.push_back(positionMs); }
   std::vector<std::string> statuses;
+  std::vector<uint32_t> positions;
 };
 
 const std::string kOpen = "open \"C:\\belmo\\temp.tmp\" alias dealwave type waveaudio wait";
@@ -83,6 +85,8 @@ TEST(Playback, ReachingTheEndStopsWithoutSeekAndShowsEachPositionOnce) {
     EXPECT_EQ(run.view.statuses,
               (std::vector<std::string>{"再生中(現在位置:1.500秒)", "再生中(現在位置:2.346秒)",
                                         "再生中(現在位置:" + last + "秒)", "停止中"}));
+    EXPECT_EQ(run.view.positions,
+              (std::vector<uint32_t>{1500, 2346, std::string(endReply) == "3000" ? 3000u : 3012u}));
     EXPECT_FALSE(run.result.stoppedByHand);
     EXPECT_EQ(run.finalState, kPlaybackFinished);
   }

@@ -1,0 +1,191 @@
+// The windows on a display of 150 % scaling (144 DPI): every window and
+// control at the position and size of its layout times 1.5 (rounded as
+// MulDiv rounds), the shared font 18 pixels high. Runs in the e2e_144dpi
+// test's Wine prefix, whose display is set to 144 DPI; skipped at any other.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "tests/e2e/driver.h"
+
+using namespace e2e;
+using namespace belmo;
+
+namespace {
+
+constexpr UINT kDpi = 144;
+
+int At144(int pixels) { return MulDiv(pixels, kDpi, 96); }
+
+class HighDpi : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (DisplayDpi() != kDpi) GTEST_SKIP() << "the display has " << DisplayDpi() << " DPI";
+  }
+};
+
+// Position in the parent's client area and size, against the layout's
+// 96-DPI rectangle.
+void ExpectPlaced(HWND control, int x, int y, int w, int h) {
+  ASSERT_NE(control, nullptr) << x << "," << y;
+  RECT rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  EXPECT_EQ(rect.left, At144(x)) << ClassOf(control) << " " << Text(control);
+  EXPECT_EQ(rect.top, At144(y)) << ClassOf(control) << " " << Text(control);
+  EXPECT_EQ(rect.right - rect.left, At144(w)) << ClassOf(control) << " " << Text(control);
+  EXPECT_EQ(rect.bottom - rect.top, At144(h)) << ClassOf(control) << " " << Text(control);
+}
+
+void ExpectClient(HWND window, int w, int h) {
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, At144(w)) << Text(window);
+  EXPECT_EQ(client.bottom, At144(h)) << Text(window);
+}
+
+// The height of the font a control draws with, as the program reads it:
+// its font handle means nothing in this process.
+LONG FontHeight(const Belmo& belmo, HWND control) {
+  return static_cast<LONG>(
+      Send(belmo.Main(), kMsgQueryFontHeight, reinterpret_cast<WPARAM>(control)));
+}
+
+HWND ChildWithText(HWND parent, const char* className, const std::string& text) {
+  struct Search {
+    const char* className;
+    const std::string& text;
+    HWND found;
+  } search = {className, text, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (ClassOf(child) != s->className || Text(child) != s->text) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitWindow(const char* className, const char* caption) {
+  for (int waited = 0; waited < 10000; waited += 20) {
+    HWND window = FindWindowA(className, caption);
+    if (window && IsWindowVisible(window)) return window;
+    Sleep(20);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TEST_F(HighDpi, MainWindowAndItsStripAreHalfAsLargeAgain) {
+  Sandbox sandbox("high-dpi-main");
+  ASSERT_TRUE(WriteFileBytes(sandbox.Path("one second.wav"), OneSecondWave()));
+  Belmo belmo;
+  ASSERT_TRUE(belmo.Start(sandbox, " \"" + sandbox.Path("one second.wav") + "\""));
+  ASSERT_NE(belmo.WaitMainWindow(), nullptr);
+  ASSERT_TRUE(belmo.Flush());
+
+  RECT client;
+  GetClientRect(belmo.Main(), &client);
+  EXPECT_EQ(client.right, At144(300));
+  const LONG height = client.bottom;
+  // Every control of the main window, by the layout's rectangle.
+  const struct {
+    const char* className;
+    int x, y, w, h;
+    bool inGroup;
+  } layout[] = {
+      {"Static", 10, 14, 60, 12, false},   {"Edit", 70, 10, 220, 20, false},
+      {"Button", 10, 40, 280, 110, false}, {"Static", 10, 25, 50, 12, true},
+      {"msctls_trackbar32", 60, 20, 210, 30, true},
+      {"Static", 10, 55, 50, 12, true},
+      {"msctls_trackbar32", 60, 50, 210, 30, true},
+      {"Static", 10, 84, 60, 12, true},    {"Edit", 80, 80, 50, 20, true},
+      {"Static", 140, 84, 30, 12, true},   {"Edit", 180, 80, 50, 20, true},
+      {"Static", 240, 84, 20, 12, true},   {"Static", 10, 164, 30, 12, false},
+      {"Edit", 40, 160, 250, 20, false},   {"Button", 10, 190, 100, 30, false},
+      {"Button", 120, 185, 170, 20, false}, {"Button", 120, 205, 90, 20, false},
+      {"Button", 220, 205, 70, 20, false}, {"Button", 10, 230, 85, 30, false},
+      {"Button", 105, 230, 85, 30, false}, {"Button", 200, 230, 85, 30, false},
+  };
+  for (const auto& c : layout) {
+    HWND control = belmo.Control(c.className, c.x, c.y, c.inGroup);
+    ExpectPlaced(control, c.x, c.y, c.w, c.h);
+    if (control && std::string(c.className) != "msctls_trackbar32") {
+      EXPECT_EQ(FontHeight(belmo, control), -18) << Text(control);
+    }
+  }
+  MainControls c(belmo);
+  EXPECT_EQ(Text(c.endSeconds), "1.000");
+  EXPECT_EQ(Send(c.endTrackbar, TBM_GETRANGEMAX), 1000);
+  Screenshot(belmo.Main(), "main-window-144dpi");
+
+  belmo.Command(kCmdShowWaveform);
+  ASSERT_TRUE(belmo.Flush());
+  HWND strip = FindWindowExA(belmo.Main(), nullptr, "WAVEFORM", nullptr);
+  ExpectPlaced(strip, 10, 270, 280, 90);
+  GetClientRect(belmo.Main(), &client);
+  EXPECT_EQ(client.bottom, height + At144(100));
+  Screenshot(belmo.Main(), "main-window-waveform-144dpi");
+  belmo.Command(kCmdShowWaveform);
+  ASSERT_TRUE(belmo.Flush());
+  belmo.Close();
+  ASSERT_TRUE(belmo.WaitExit());
+}
+
+TEST_F(HighDpi, SettingsAboutAndVersionCheckWindowsScaleToo) {
+  Sandbox sandbox("high-dpi-windows");
+  Belmo belmo;
+  // Nothing listens there: the version check stops at its connection.
+  SetEnvironmentVariableA("BELMO_UPDATE_SERVER", "127.0.0.1:9");
+  const bool started = belmo.Start(sandbox, "");
+  SetEnvironmentVariableA("BELMO_UPDATE_SERVER", nullptr);
+  ASSERT_TRUE(started);
+  ASSERT_NE(belmo.WaitMainWindow(), nullptr);
+
+  belmo.Command(kCmdSettings);
+  HWND settings = WaitWindow("SETWINDOW", "設定");
+  ASSERT_NE(settings, nullptr);
+  ExpectClient(settings, 200, 260);
+  ExpectPlaced(ChildWithText(settings, "SysTabControl32", ""), 0, 0, 200, 230);
+  HWND ok = ChildWithText(settings, "Button", "OK");
+  ExpectPlaced(ok, 10, 235, 85, 20);
+  ExpectPlaced(ChildWithText(settings, "Button", "キャンセル"), 105, 235, 85, 20);
+  ExpectPlaced(ChildWithText(settings, "Button", "正弦波の試聴"), 50, 83, 100, 20);
+  EXPECT_EQ(FontHeight(belmo, ok), -18);
+  Screenshot(settings, "settings-144dpi");
+  PostMessageA(ChildWithText(settings, "Button", "キャンセル"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(Belmo::WaitGone(settings));
+
+  belmo.Command(kCmdAbout);
+  HWND about = WaitWindow("SETWINDOW", "バージョン情報");
+  ASSERT_NE(about, nullptr);
+  ExpectClient(about, 300, 130);
+  HWND name = ChildWithText(about, "Static", "ソフト名 : ベルモ");
+  ExpectPlaced(name, 10, 13, 180, 14);
+  EXPECT_EQ(FontHeight(belmo, name), -18);
+  Screenshot(about, "about-144dpi");
+  PostMessageA(about, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(Belmo::WaitGone(about));
+
+  belmo.Command(kCmdVersionCheck);
+  HWND check = WaitWindow("VERCHECK", nullptr);
+  ASSERT_NE(check, nullptr);
+  ExpectClient(check, 300, 60);
+  HWND status = FindWindowExA(check, nullptr, "Static", nullptr);
+  ExpectPlaced(status, 10, 13, 280, 14);
+  ExpectPlaced(FindWindowExA(check, nullptr, "msctls_progress32", nullptr), 10, 30, 280, 20);
+  EXPECT_EQ(FontHeight(belmo, status), -18);
+  PostMessageA(check, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(Belmo::WaitGone(check));
+
+  belmo.Close();
+  ASSERT_TRUE(belmo.WaitExit());
+}
