@@ -1,0 +1,73 @@
+#!/bin/sh
+# What a one-second edit costs in a minute-long and in an hour-long
+# recording, through the program's own window under Wine: open, the tone,
+# the FFT voice change, the file overwrite (each followed by Undo and
+# Undo again), save, and the simple voice change in a second run. Pink
+# noise at 44.1 kHz, 16-bit stereo; prints the table with the ratios of
+# the hour to the minute and the targets, and cp of the hour's file.
+# Takes a few minutes and about 2 GB of disk; ./test.sh does not run it.
+#
+#   bench/edit_times.sh
+#
+# BELMO_EDIT_HOUR_SECONDS=300 tries the script on a shorter "hour".
+set -eu
+cd "$(dirname "$0")/.."
+root=$(pwd)
+hour=${BELMO_EDIT_HOUR_SECONDS:-3600}
+
+. tools/packages.sh
+ensure_packages $BUILD_PACKAGES $WINE_PACKAGES sox
+build_all >/dev/null
+
+mkdir -p build/bench
+work=$(mktemp -d "$root/build/bench/edit.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+echo "making the recordings..."
+sox -n -r 44100 -c 2 -b 16 "$work/minute.wav" synth 60 pinknoise vol 0.3
+sox -n -r 44100 -c 2 -b 16 "$work/hour.wav" synth "$hour" pinknoise vol 0.3
+sox -n -r 22050 -c 1 -b 16 "$work/source.wav" synth 2.5 sine 300 vol 0.5
+
+# cp of the hour's file, from the cache as the program reads it.
+cat "$work/hour.wav" >/dev/null
+cp_ms=$( { /usr/bin/time -f "%e" cp "$work/hour.wav" "$work/copy.wav"; } 2>&1 | awk '{ printf "%.0f", $1 * 1000 }')
+rm -f "$work/copy.wav"
+
+BELMO_E2E_EDIT_TIMES_DIR="Z:$(echo "$work" | tr / '\\')" \
+  tests/e2e/run_e2e.sh build/win64/belmo_e2e.exe build/win64/e2e \
+  --gtest_filter='Recordings/EditTimes.*' >"$work/run.log" 2>&1 || {
+  tail -n 40 "$work/run.log"
+  echo "edit_times: the run failed" >&2
+  exit 1
+}
+
+file_mb=$(stat -c %s "$work/hour.wav" | awk '{ printf "%.0f", $1 / 1e6 }')
+grep '^EDIT_TIME ' "$work/run.log" | awk -v cp="$cp_ms" -v mb="$file_mb" '
+  { t[$2 " " $3] = $4 }
+  END {
+    printf "| Recording | Open | Sine | Undo | Redo | FFT voice | Undo | Redo | File overwrite | Undo | Redo | Simple voice | Undo | Redo | Save |\n"
+    printf "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
+    split("open sine sine_undo sine_redo fft fft_undo fft_redo file file_undo file_redo", steps, " ")
+    split("simple simple_undo simple_redo", simple, " ")
+    for (r = 1; r <= 2; ++r) {
+      rec = r == 1 ? "minute" : "hour"
+      line = "| " (r == 1 ? "1 minute" : "1 hour") " |"
+      for (i = 1; i <= 10; ++i) line = line " " t[rec " " steps[i]] " ms |"
+      for (i = 1; i <= 3; ++i) line = line " " t[rec "-simple " simple[i]] " ms |"
+      print line " " t[rec " save"] " ms |"
+    }
+    printf "\ncp of the hour (%s MB): %d ms; peak memory with the hour open: %d MB\n", mb, cp, t["hour peak_mb"]
+    worst = 0
+    split("sine sine_undo sine_redo fft fft_undo fft_redo file file_undo file_redo", edits, " ")
+    for (i = 1; i <= 9; ++i) {
+      ratio = t["hour " edits[i]] / (t["minute " edits[i]] > 0 ? t["minute " edits[i]] : 1)
+      if (ratio > worst) { worst = ratio; which = edits[i] }
+    }
+    for (i = 1; i <= 3; ++i) {
+      ratio = t["hour-simple " simple[i]] / (t["minute-simple " simple[i]] > 0 ? t["minute-simple " simple[i]] : 1)
+      if (ratio > worst) { worst = ratio; which = simple[i] }
+    }
+    openLimit = t["minute open"] + 1.5 * cp
+    printf "edits, hour / minute: at most %.2f (%s); target 1.5 or less: %s\n", worst, which, worst <= 1.5 ? "met" : "NOT MET"
+    printf "open of the hour: %d ms; target minute + 1.5 x cp = %d ms: %s\n", t["hour open"], openLimit, t["hour open"] <= openLimit ? "met" : "NOT MET"
+    printf "peak memory: %d MB for a %s MB file and its undo copy; target 1.1 x: %s\n", t["hour peak_mb"], mb, t["hour peak_mb"] <= 1.1 * mb ? "met" : "NOT MET"
+  }'

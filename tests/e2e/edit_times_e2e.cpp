@@ -1,0 +1,153 @@
+// How long one-second edits take in a minute-long and in an hour-long
+// recording, through the program's window: open, each mask, Undo and redo
+// after each, save. A measurement, not a test of speed: it fails only when
+// the program does something wrong, and prints its times for
+// bench/edit_times.sh, which makes the recordings and names their folder
+// in BELMO_E2E_EDIT_TIMES_DIR. Skipped without it.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/command_ids.h"
+#include "settings/mask_settings.h"
+#include "tests/e2e/driver.h"
+
+using namespace e2e;
+using namespace belmo;
+
+namespace {
+
+constexpr int kLongWaitMs = 10 * 60 * 1000;
+
+std::string TimesDir() {
+  const char* dir = std::getenv("BELMO_E2E_EDIT_TIMES_DIR");
+  return dir ? dir : "";
+}
+
+class Stopwatch {
+ public:
+  Stopwatch() { QueryPerformanceCounter(&start_); }
+  double Ms() const {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart - start_.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
+  }
+
+ private:
+  LARGE_INTEGER start_;
+};
+
+void Report(const std::string& recording, const char* step, double ms) {
+  std::printf("EDIT_TIME %s %s %.0f\n", recording.c_str(), step, ms);
+  std::fflush(stdout);
+}
+
+// One run of the program over one recording with one voice method: open it,
+// select one second in its middle, then each mask with its Undo and redo.
+class EditRun {
+ public:
+  EditRun(const std::string& recording, bool fft) : recording_(recording), fft_(fft) {}
+
+  void Run() {
+    const std::string name = recording_ + (fft_ ? "" : "-simple");
+    Sandbox sandbox("times-" + name);
+    MaskSettings settings;
+    settings.PitchUpType = fft_ ? 1 : 0;
+    settings.OverWriteFilePath = TimesDir() + "\\source.wav";
+    settings.OverWriteType = 1;
+    const std::string text = FormatSettingsText(settings);
+    ASSERT_TRUE(WriteFileBytes(sandbox.Path("settings.ini"),
+                               std::vector<uint8_t>(text.begin(), text.end())));
+    ASSERT_TRUE(belmo_.Start(sandbox, ""));
+    ASSERT_NE(belmo_.WaitMainWindow(), nullptr);
+    controls_ = std::make_unique<MainControls>(belmo_);
+
+    belmo_.Command(kCmdOpen);
+    HWND dialog = belmo_.WaitFileDialog();
+    ASSERT_NE(dialog, nullptr);
+    Stopwatch open;
+    Belmo::ChooseFile(dialog, TimesDir() + "\\" + recording_ + ".wav");
+    ASSERT_TRUE(Belmo::WaitGone(dialog, kLongWaitMs));
+    ASSERT_TRUE(belmo_.Flush(kLongWaitMs));
+    if (fft_) Report(name, "open", open.Ms());
+    ASSERT_EQ(Text(controls_->infoBox), "停止中");
+
+    const double middle = std::atof(Text(controls_->endSeconds).c_str()) / 2;
+    Type(controls_->startSeconds, std::to_string(static_cast<int>(middle)));
+    Type(controls_->endSeconds, std::to_string(static_cast<int>(middle) + 1));
+    if (fft_) {
+      Edit(name, "sine", &MainControls::sineButton);
+      Edit(name, "fft", &MainControls::voiceButton);
+      Edit(name, "file", &MainControls::fileButton);
+      Stopwatch save;
+      belmo_.Command(kCmdSave);
+      ASSERT_TRUE(belmo_.Flush(kLongWaitMs));
+      Report(name, "save", save.Ms());
+      Report(name, "peak_mb", belmo_.PeakMemoryBytes() / 1e6);
+    } else {
+      Edit(name, "simple", &MainControls::voiceButton);
+    }
+    belmo_.Close();
+    if (HWND question = belmo_.WaitMessageBox(2000)) Belmo::Answer(question, IDNO);
+    EXPECT_TRUE(belmo_.WaitExit(kLongWaitMs));
+  }
+
+ private:
+  void Type(HWND box, const std::string& text) {
+    Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    for (char ch : text) PostMessageA(box, WM_CHAR, static_cast<uint8_t>(ch), 0);
+    ASSERT_TRUE(belmo_.Flush());
+  }
+
+  // The mask until its message shows (the working copy is written by
+  // then), then Undo and Undo again.
+  void Edit(const std::string& name, const char* mask, HWND MainControls::*button) {
+    Stopwatch edit;
+    PostMessageA(controls_.get()->*button, BM_CLICK, 0, 0);
+    HWND box = belmo_.WaitMessageBox(kLongWaitMs);
+    ASSERT_NE(box, nullptr);
+    const double ms = edit.Ms();
+    ASSERT_EQ(Belmo::BoxText(box), "処理が終了しました。");
+    Belmo::Answer(box, IDOK);
+    ASSERT_TRUE(belmo_.Flush(kLongWaitMs));
+    Report(name, mask, ms);
+    for (const char* step : {"undo", "redo"}) {
+      Stopwatch undo;
+      belmo_.Command(kCmdUndo);
+      ASSERT_TRUE(belmo_.Flush(kLongWaitMs));
+      Report(name, (std::string(mask) + "_" + step).c_str(), undo.Ms());
+    }
+  }
+
+  std::string recording_;
+  bool fft_;
+  Belmo belmo_;
+  std::unique_ptr<MainControls> controls_;
+};
+
+class EditTimes : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    if (TimesDir().empty()) GTEST_SKIP() << "BELMO_E2E_EDIT_TIMES_DIR is not set";
+  }
+};
+
+TEST_P(EditTimes, OneSecondEditsOpenUndoAndSave) {
+  for (bool fft : {true, false}) {
+    SCOPED_TRACE(fft ? "fft" : "simple");
+    EditRun(GetParam(), fft).Run();
+    if (HasFatalFailure()) return;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Recordings, EditTimes, ::testing::Values("minute", "hour"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param);
+                         });
+
+}  // namespace
