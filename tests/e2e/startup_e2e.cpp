@@ -251,8 +251,10 @@ TEST(Startup, CommandLineForms) {
 
 TEST(Startup, BundledSampleOpens) {
   Sandbox sandbox("sample");
+  ASSERT_TRUE(CopyFileA((SourceDir() + "\\samples\\sample.wav").c_str(),
+                        sandbox.Path("sample.wav").c_str(), FALSE));
   Belmo belmo;
-  StartAndWait(belmo, sandbox, " \"" + SourceDir() + "\\samples\\sample.wav\"");
+  StartAndWait(belmo, sandbox, " \"" + sandbox.Path("sample.wav") + "\"");
   MainControls c(belmo);
   EXPECT_EQ(Text(c.fileNameBox), "sample.wav");
   EXPECT_EQ(Text(c.endSeconds), "2.549");
