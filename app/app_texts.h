@@ -56,4 +56,13 @@ inline constexpr char kProgramFolderTooLong[] =
 inline constexpr char kProgramFolderHasUnusableCharacters[] =
     "ベルモのあるフォルダの名前に、このプログラムでは使えない文字が含まれているため起動できません。フォルダの名前を変更してから起動してください。";
 
+// A file handed over by a second start that cannot be opened now. The
+// file's path follows on a line of its own.
+inline constexpr char kCannotOpenWhileDialogShown[] =
+    "メッセージまたはダイアログの表示中はファイルを開けません。それを閉じてから、もう一度ファイルを開いてください。次のファイルは開いていません:";
+inline constexpr char kCannotOpenWhilePlaying[] =
+    "再生中はファイルを開けません。再生を停止してから、もう一度ファイルを開いてください。次のファイルは開いていません:";
+inline constexpr char kRunningProgramNotAnswering[] =
+    "このフォルダのベルモがすでに起動していますが、応答がありません。処理が終わるのを待ってから、もう一度開いてください。";
+
 }  // namespace belmo::text

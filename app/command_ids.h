@@ -33,4 +33,13 @@ constexpr unsigned kWmUser = 0x400;
 // so this is how the end-to-end tests see grayed items.
 constexpr unsigned kMsgQueryMenuState = kWmUser + 0x1F0;
 
+// Asked by a second start of the program: answers kSameFolderAnswer when
+// lParam is this program's folder key.
+constexpr unsigned kMsgQueryProgramFolder = kWmUser + 0x1F1;
+constexpr long kSameFolderAnswer = 0x424C4D4F;
+
+// Posted to itself for each file a second start handed over, so the file is
+// opened from the program's own loop rather than inside the hand-over.
+constexpr unsigned kMsgOpenHandedFile = kWmUser + 0x1F2;
+
 }  // namespace belmo

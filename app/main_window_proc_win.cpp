@@ -6,6 +6,7 @@
 #include "app/main_commands_win.h"
 #include "app/main_window_win.h"
 #include "app/open_file_win.h"
+#include "app/program_folder_win.h"
 #include "document/document_commands_win.h"
 #include "document/exit_win.h"
 #include "effects/apply_mask_win.h"
@@ -61,6 +62,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kMsgQueryMenuState:
       return static_cast<LRESULT>(
           GetMenuState(GetMenu(window), static_cast<UINT>(wParam), MF_BYCOMMAND));
+    case kMsgQueryProgramFolder:
+      return OnQueryProgramFolder(lParam);
+    case WM_COPYDATA:
+      return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case kMsgOpenHandedFile:
+      OnOpenHandedFile();
+      return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }

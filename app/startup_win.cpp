@@ -1,6 +1,7 @@
-// Start-up: builds the main window, opens the left-over working copy or the
-// file named on the command line, reads the settings and runs the message
-// loop until the exit sequence posts the quit message.
+// Start-up: hands the file to a program of the same folder that already
+// runs, or else builds the main window, opens the left-over working copy or
+// the file named on the command line, reads the settings and runs the
+// message loop until the exit sequence posts the quit message.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,6 +13,7 @@
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
 #include "app/open_file_win.h"
+#include "app/program_folder_win.h"
 #include "document/document_state.h"
 #include "document/document_texts.h"
 #include "document/load_wave_win.h"
@@ -80,6 +82,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CommandLineArgs args = ParseCommandLine(GetCommandLineA());
   App.ProgramDirectory = FindProgramDirectory(args);
   if (ShowProgramFolderProblem(App.ProgramDirectory)) return 0;
+  if (HandOffToRunningProgram(App.ProgramDirectory, args.File)) return 0;
 
   LoadCommonControls();
   RegisterWindowClasses(instance);
