@@ -14,6 +14,7 @@ struct AppState {
   // Handed over and not yet opened (or refused), oldest first: each waits
   // for the main loop, so a second one may arrive meanwhile.
   std::deque<std::string> HandedFiles;
+  bool Ending = false;  // the exit sequence has passed its last question
 };
 
 inline AppState App;

@@ -62,6 +62,8 @@ inline constexpr char kCannotOpenWhileDialogShown[] =
     "メッセージまたはダイアログの表示中はファイルを開けません。それを閉じてから、もう一度ファイルを開いてください。次のファイルは開いていません:";
 inline constexpr char kCannotOpenWhilePlaying[] =
     "再生中はファイルを開けません。再生を停止してから、もう一度ファイルを開いてください。次のファイルは開いていません:";
+inline constexpr char kNotOpenedWhileEnding[] =
+    "ベルモを終了するため、次のファイルは開いていません:";
 inline constexpr char kRunningProgramNotAnswering[] =
     "このフォルダのベルモがすでに起動していますが、応答がありません。処理が終わるのを待ってから、もう一度開いてください。";
 

@@ -41,6 +41,7 @@ HandedFileAction DecideHandedFile(std::string_view path, const HandedFileSituati
     case PathProblem::UnusableCharacter: return HandedFileAction::RefuseUnusableCharacter;
     case PathProblem::None: break;
   }
+  if (situation.ending) return HandedFileAction::RefuseWhileEnding;
   if (situation.dialogShown) return HandedFileAction::RefuseWhileDialogShown;
   if (!situation.openEnabled) return HandedFileAction::RefuseWhileOpenGrayed;
   return HandedFileAction::Open;
@@ -55,6 +56,8 @@ std::string HandedFileRefusal(HandedFileAction action, const std::string& path) 
       return std::string(text::kCannotOpenWhileDialogShown) + "\n" + path;
     case HandedFileAction::RefuseWhileOpenGrayed:
       return std::string(text::kCannotOpenWhilePlaying) + "\n" + path;
+    case HandedFileAction::RefuseWhileEnding:
+      return std::string(text::kNotOpenedWhileEnding) + "\n" + path;
     case HandedFileAction::ComeForward:
     case HandedFileAction::Open: break;
   }

@@ -27,6 +27,8 @@ struct HandedFileSituation {
                              // thread waits for the user
   bool openEnabled = true;   // the Open command is not grayed (it is
                              // during playback)
+  bool ending = false;       // the exit sequence runs: the window goes
+                             // before the file's turn would come
 };
 
 enum class HandedFileAction {
@@ -37,6 +39,7 @@ enum class HandedFileAction {
   RefuseWhileDialogShown,    // opening now would pull the document from
                              // under the dialog that waits
   RefuseWhileOpenGrayed,     // Open is grayed: playback runs
+  RefuseWhileEnding,         // the program is ending
 };
 
 HandedFileAction DecideHandedFile(std::string_view path, const HandedFileSituation& situation);

@@ -156,6 +156,7 @@ void OnOpenHandedFile() {
   situation.dialogShown = MainThreadDialog() != nullptr;
   situation.openEnabled =
       (GetMenuState(MainUi.MenuBar, kCmdOpen, MF_BYCOMMAND) & MF_GRAYED) == 0;
+  situation.ending = App.Ending;
   const HandedFileAction action = DecideHandedFile(path, situation);
   if (action == HandedFileAction::Open) {
     OpenDocumentFile(&path);
@@ -163,6 +164,11 @@ void OnOpenHandedFile() {
   }
   const std::string refusal = HandedFileRefusal(action, path);
   if (!refusal.empty()) ShowProductMessage(refusal.c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void RefuseHandedFilesFromNowOn() {
+  App.Ending = true;
+  while (!App.HandedFiles.empty()) OnOpenHandedFile();
 }
 
 }  // namespace belmo

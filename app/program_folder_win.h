@@ -19,4 +19,9 @@ LRESULT OnQueryProgramFolder(LPARAM folderKey);
 LRESULT OnCopyData(const COPYDATASTRUCT* data);
 void OnOpenHandedFile();
 
+// The exit sequence, once it is sure to end the program: the window goes
+// before files handed over meanwhile would have their turn, so they are
+// named to the user instead, and so is any that arrives from now on.
+void RefuseHandedFilesFromNowOn();
+
 }  // namespace belmo

@@ -38,19 +38,22 @@ TEST(DecideHandedFile, OpensOnlyWhenOpenWouldAndSaysWhyNotOtherwise) {
     std::string path;
     bool dialogShown;
     bool openEnabled;
+    bool ending;
     HandedFileAction action;
     std::string refusal;
   } cases[] = {
-      {"idle", file, false, true, HandedFileAction::Open, ""},
-      {"no file", "", true, false, HandedFileAction::ComeForward, ""},
-      {"dialog waits", file, true, true, HandedFileAction::RefuseWhileDialogShown,
+      {"idle", file, false, true, false, HandedFileAction::Open, ""},
+      {"no file", "", true, false, true, HandedFileAction::ComeForward, ""},
+      {"dialog waits", file, true, true, false, HandedFileAction::RefuseWhileDialogShown,
        std::string(text::kCannotOpenWhileDialogShown) + "\n" + file},
-      {"playing", file, false, false, HandedFileAction::RefuseWhileOpenGrayed,
+      {"playing", file, false, false, false, HandedFileAction::RefuseWhileOpenGrayed,
        std::string(text::kCannotOpenWhilePlaying) + "\n" + file},
+      {"ending", file, true, false, true, HandedFileAction::RefuseWhileEnding,
+       std::string(text::kNotOpenedWhileEnding) + "\n" + file},
       // A path that can never be opened is refused for what it is.
-      {"too long", "C:\\" + std::string(300, 'a'), true, false, HandedFileAction::RefuseTooLong,
-       text::kPathTooLong},
-      {"unusable", "C:\\??.wav", false, true, HandedFileAction::RefuseUnusableCharacter,
+      {"too long", "C:\\" + std::string(300, 'a'), true, false, true,
+       HandedFileAction::RefuseTooLong, text::kPathTooLong},
+      {"unusable", "C:\\??.wav", false, true, false, HandedFileAction::RefuseUnusableCharacter,
        text::kPathHasUnusableCharacters},
   };
   for (const auto& c : cases) {
@@ -58,6 +61,7 @@ TEST(DecideHandedFile, OpensOnlyWhenOpenWouldAndSaysWhyNotOtherwise) {
     HandedFileSituation situation;
     situation.dialogShown = c.dialogShown;
     situation.openEnabled = c.openEnabled;
+    situation.ending = c.ending;
     const HandedFileAction action = DecideHandedFile(c.path, situation);
     EXPECT_EQ(action, c.action);
     EXPECT_EQ(HandedFileRefusal(action, c.path), c.refusal);
