@@ -45,4 +45,13 @@ constexpr unsigned kMsgPlaybackEnded = kWmUser + 0x1E0;
 // end-to-end tests see the font scaled with the display.
 constexpr unsigned kMsgQueryFontHeight = kWmUser + 0x1E1;
 
+// Asked by a second start of the program: answers kSameFolderAnswer when
+// lParam is this program's folder key.
+constexpr unsigned kMsgQueryProgramFolder = kWmUser + 0x1F1;
+constexpr long kSameFolderAnswer = 0x424C4D4F;
+
+// Posted to itself for each file a second start handed over, so the file is
+// opened from the program's own loop rather than inside the hand-over.
+constexpr unsigned kMsgOpenHandedFile = kWmUser + 0x1F2;
+
 }  // namespace belmo

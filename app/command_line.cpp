@@ -1,33 +1,35 @@
 #include "app/command_line.h"
 
-#include <cstddef>
+#include <utility>
 
-#include "document/wav_document.h"
+#include "app/app_texts.h"
+#include "document/document_texts.h"
+#include "document/platform.h"
 
 namespace belmo {
 namespace {
 
-// Only the first 260 bytes of the command line are looked at, the size of
-// the path buffers the arguments end up in.
-constexpr size_t kScanLimit = kPathBufferBytes;
-
-// One argument as a fixed buffer: a byte goes to its position in the current
-// token, so a token that restarts inside the same argument overwrites its
-// start instead of appending.
-struct ArgumentBuffer {
-  char bytes[kPathBufferBytes] = {};
+// One argument: a byte goes to its position in the current token, so a
+// token that restarts inside the same argument overwrites its start instead
+// of appending. Positions only ever grow one past the end, so the text
+// grows with them.
+struct ArgumentText {
+  std::string bytes;
   int lastBackslash = -1;
 
   void Store(size_t position, char c) {
-    // An unquoted argument 0 could reach position 259; the last byte stays
-    // the terminating zero.
-    if (position >= kPathBufferBytes - 1) return;
-    bytes[position] = c;
+    if (position < bytes.size()) {
+      bytes[position] = c;
+    } else {
+      bytes.push_back(c);
+    }
     if (c == '\\') lastBackslash = static_cast<int>(position);
   }
-
-  std::string Text() const { return std::string(bytes); }
 };
+
+// The prefix that hands a path to the file system unparsed; its "?" is not
+// part of any name.
+constexpr std::string_view kVerbatimPrefix = "\\\\?\\";
 
 }  // namespace
 
@@ -36,11 +38,11 @@ CommandLineArgs ParseCommandLine(std::string_view commandLine) {
     return i < commandLine.size() ? commandLine[i] : '\0';
   };
 
-  ArgumentBuffer arguments[2];
+  ArgumentText arguments[2];
   int n = 0;
   bool quoted = false;
   size_t tokenStart = 0;
-  for (size_t i = 0; i < kScanLimit && byteAt(i) != '\0'; ++i) {
+  for (size_t i = 0; byteAt(i) != '\0'; ++i) {
     const char c = byteAt(i);
     if (c == '"') {
       quoted = !quoted;
@@ -55,11 +57,43 @@ CommandLineArgs ParseCommandLine(std::string_view commandLine) {
   }
 
   CommandLineArgs args;
-  args.Program = arguments[0].Text();
+  args.Program = std::move(arguments[0].bytes);
   args.ProgramLastBackslash = arguments[0].lastBackslash;
-  args.File = arguments[1].Text();
+  args.File = std::move(arguments[1].bytes);
   args.FileLastBackslash = arguments[1].lastBackslash;
   return args;
+}
+
+PathProblem FindPathProblem(std::string_view path) {
+  if (path.size() >= static_cast<size_t>(kPathBufferBytes)) return PathProblem::TooLong;
+  if (path.substr(0, kVerbatimPrefix.size()) == kVerbatimPrefix) {
+    path.remove_prefix(kVerbatimPrefix.size());
+  }
+  // "?" (0x3F) is never the second byte of a double-byte character.
+  if (path.find('?') != std::string_view::npos) return PathProblem::UnusableCharacter;
+  return PathProblem::None;
+}
+
+PathProblem FindProgramFolderProblem(const std::string& programDirectory) {
+  return FindPathProblem(PendingPathOf(programDirectory + "\\" + text::kWorkingCopyName));
+}
+
+const char* FileProblemText(PathProblem problem) {
+  switch (problem) {
+    case PathProblem::TooLong: return text::kPathTooLong;
+    case PathProblem::UnusableCharacter: return text::kPathHasUnusableCharacters;
+    case PathProblem::None: break;
+  }
+  return nullptr;
+}
+
+const char* ProgramFolderProblemText(PathProblem problem) {
+  switch (problem) {
+    case PathProblem::TooLong: return text::kProgramFolderTooLong;
+    case PathProblem::UnusableCharacter: return text::kProgramFolderHasUnusableCharacters;
+    case PathProblem::None: break;
+  }
+  return nullptr;
 }
 
 }  // namespace belmo

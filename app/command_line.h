@@ -2,10 +2,17 @@
 // the file to open (argument 1), byte by byte. Double quotes are never
 // copied; blanks inside them are. Every blank outside quotes counts as a
 // separator of its own, so two blanks leave argument 1 empty.
+//
+// The whole line is read and each argument is returned whole, however long:
+// cutting a path short would open a different file or none at all. Whether
+// a path fits the program's 260-byte path buffers is a separate question
+// (FindPathProblem).
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "document/wav_document.h"
 
 namespace belmo {
 
@@ -17,5 +24,26 @@ struct CommandLineArgs {
 };
 
 CommandLineArgs ParseCommandLine(std::string_view commandLine);
+
+// Why a path the program was given cannot be opened before even trying.
+enum class PathProblem {
+  None,
+  TooLong,            // does not fit a path buffer with its zero (259 bytes)
+  UnusableCharacter,  // holds "?": Windows put it where the file's name has a
+                      // character the ANSI code page cannot show
+};
+
+PathProblem FindPathProblem(std::string_view path);
+
+// The program's folder must hold the working copy and the copy that
+// replaces it on every write; a folder whose paths for them do not fit
+// could never open a file.
+PathProblem FindProgramFolderProblem(const std::string& programDirectory);
+
+// What the user is told about a path with a problem, null when it has none:
+// for a file to open, and for the program's own folder (where the working
+// copy must be written).
+const char* FileProblemText(PathProblem problem);
+const char* ProgramFolderProblemText(PathProblem problem);
 
 }  // namespace belmo

@@ -1,18 +1,15 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstring>
-
 #include "app/about_window_win.h"
 #include "app/command_ids.h"
-#include "app/file_dialogs_win.h"
 #include "app/main_commands_win.h"
 #include "app/main_window_win.h"
 #include "app/window_layout_win.h"
+#include "app/open_file_win.h"
+#include "app/program_folder_win.h"
 #include "document/document_commands_win.h"
-#include "document/document_state.h"
 #include "document/exit_win.h"
-#include "document/load_wave_win.h"
 #include "effects/apply_mask_win.h"
 #include "selection/keyboard_navigation_win.h"
 #include "selection/playback_win.h"
@@ -25,19 +22,8 @@ namespace {
 
 constexpr char kHelpFile[] = "Belmo_help.chm";
 
-// Open: unsaved changes are offered for saving first; a file that is
-// refused leaves the open document as it was, name included.
-void OnOpen() {
-  if (!ConfirmDiscardChanges()) return;
-  char previousPath[kPathBufferBytes];
-  char previousTitle[kPathBufferBytes];
-  std::memcpy(previousPath, Document.Path, sizeof previousPath);
-  std::memcpy(previousTitle, Document.Title, sizeof previousTitle);
-  bool chosen = ShowWaveOpenDialog();
-  if (chosen && LoadWave(Document.Path) == 0) return;
-  std::memcpy(Document.Path, previousPath, sizeof previousPath);
-  std::memcpy(Document.Title, previousTitle, sizeof previousTitle);
-}
+// Open asks about unsaved changes, then for the file.
+void OnOpen() { OpenDocumentFile(nullptr); }
 
 // The bare name resolves against the current directory: the program's own
 // after start-up.
@@ -97,6 +83,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       // The focused control passes an unused wheel up to here.
       if (WaveformTakesWheel(wParam, lParam)) return 0;
       return DefWindowProcA(window, message, wParam, lParam);
+    case kMsgQueryProgramFolder:
+      return OnQueryProgramFolder(lParam);
+    case WM_COPYDATA:
+      return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case kMsgOpenHandedFile:
+      OnOpenHandedFile();
+      return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }

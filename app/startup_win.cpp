@@ -1,6 +1,7 @@
-// Start-up: builds the main window, opens the left-over working copy or the
-// file named on the command line, reads the settings and runs the message
-// loop until the exit sequence posts the quit message.
+// Start-up: hands the file to a program of the same folder that already
+// runs, or else builds the main window, opens the left-over working copy or
+// the file named on the command line, reads the settings and runs the
+// message loop until the exit sequence posts the quit message.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,6 +12,8 @@
 #include "app/command_line.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
+#include "app/open_file_win.h"
+#include "app/program_folder_win.h"
 #include "document/document_state.h"
 #include "document/document_texts.h"
 #include "document/load_wave_win.h"
@@ -38,6 +41,12 @@ std::string FindProgramDirectory(const CommandLineArgs& args) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+bool ShowProgramFolderProblem(const std::string& programDirectory) {
+  const char* problem = ProgramFolderProblemText(FindProgramFolderProblem(programDirectory));
+  if (problem) ShowProductMessage(problem, MB_OK | MB_ICONWARNING);
+  return problem != nullptr;
+}
+
 void ShowNoDocument() { SetWindowTextA(MainUi.InfoBox, text::kInfoNoFile); }
 
 void RecoverWorkingCopy() {
@@ -47,20 +56,11 @@ void RecoverWorkingCopy() {
   if (LoadWave(Document.Path) != 0) ShowNoDocument();
 }
 
-void OpenCommandLineFile(const CommandLineArgs& args) {
-  CopyToBuffer(args.File, Document.Path);
-  CopyToBuffer(FileNamePart(args.File), Document.Title);
-  if (LoadWave(Document.Path) != 0) {
-    Document.Path[0] = '\0';
-    Document.Title[0] = '\0';
-  }
-}
-
 void OpenStartupDocument(const CommandLineArgs& args) {
   if (GetFileAttributesA(Document.WorkingCopyPath) != INVALID_FILE_ATTRIBUTES) {
     RecoverWorkingCopy();
   } else if (!args.File.empty()) {
-    OpenCommandLineFile(args);
+    OpenDocumentFile(&args.File);
   } else {
     ShowNoDocument();
   }
@@ -80,6 +80,11 @@ int RunMessageLoop() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace belmo;
+  CommandLineArgs args = ParseCommandLine(GetCommandLineA());
+  App.ProgramDirectory = FindProgramDirectory(args);
+  if (ShowProgramFolderProblem(App.ProgramDirectory)) return 0;
+  if (HandOffToRunningProgram(App.ProgramDirectory, args.File)) return 0;
+
   LoadCommonControls();
   RegisterWindowClasses(instance);
   CreateMainWindow(instance);
@@ -88,8 +93,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   BuildMenus();
   SetStartupControlStates();
 
-  CommandLineArgs args = ParseCommandLine(GetCommandLineA());
-  App.ProgramDirectory = FindProgramDirectory(args);
   CopyToBuffer(App.ProgramDirectory + "\\" + text::kWorkingCopyName, Document.WorkingCopyPath);
   OpenStartupDocument(args);
 

@@ -5,7 +5,9 @@
 # whole file) and as SoX doing the nearest job (a tone over the whole file,
 # a pitch shift of an octave). Prints a table of medians and ratios. cp
 # copies inside the kernel and never brings the bytes into a process; dd
-# with a 1 MiB buffer shows what passing them through one costs.
+# with a 1 MiB buffer shows what passing them through one costs, and with
+# conv=fsync what waiting until they are on the disk costs, as belmo-mask
+# does before its result replaces the old file.
 #
 #   bench/run_bench.sh [RUNS]     RUNS timed runs of each job (default 3)
 #
@@ -38,6 +40,7 @@ file_bytes=$(stat -c %s in.wav)
 mask=../belmo-mask
 jobs="cp|cp in.wav out.wav
 dd|dd if=in.wav of=out.wav bs=1M status=none
+dd-sync|dd if=in.wav of=out.wav bs=1M conv=fsync status=none
 sine|$mask sine in.wav out.wav
 sox-sine|sox in.wav out.wav synth 600 sine 1000 vol -10dB
 simple|$mask voice in.wav out.wav --method simple --ratio 2
@@ -101,6 +104,7 @@ row() {
 }
 row cp "cp"
 row dd "dd bs=1M (through a process)"
+row dd-sync "dd bs=1M conv=fsync (on the disk)"
 row sine "belmo-mask sine (1000 Hz, -10 dB)" cp
 row sox-sine "sox synth 600 sine 1000"
 row simple "belmo-mask voice simple, ratio 2" cp

@@ -223,7 +223,7 @@ int Run(const std::vector<std::string>& args, FileStore& files, std::string* out
     return ExitCodeOf(outcome);
   }
   std::unique_ptr<FileWriter> writer = files.BeginReplace(request.output);
-  NoteOutputInProgress(writer ? PendingPathOf(request.output) : "");
+  NoteOutputInProgress(writer ? writer->PendingPath() : "");
   const StreamResult result = writer ? mask.Write(*writer) : StreamResult::WriteFailed;
   // OUT may be IN, and a file still mapped cannot be replaced everywhere.
   NoteInputInUse(nullptr, 0);

@@ -24,21 +24,6 @@ bool IsWorkingCopy(const char* path) {
   return std::strcmp(path, Document.WorkingCopyPath) == 0;
 }
 
-// Path and Title as they were before a dialog wrote into them.
-struct SavedName {
-  char path[kPathBufferBytes];
-  char title[kPathBufferBytes];
-
-  SavedName() {
-    std::memcpy(path, Document.Path, sizeof path);
-    std::memcpy(title, Document.Title, sizeof title);
-  }
-  void Restore() const {
-    std::memcpy(Document.Path, path, sizeof path);
-    std::memcpy(Document.Title, title, sizeof title);
-  }
-};
-
 // The save dialog, then the write. Refuses the working copy as a target:
 // it is deleted at exit, so a recording saved there would be lost.
 bool SaveUnderChosenName() {

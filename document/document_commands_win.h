@@ -3,8 +3,27 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+
+#include "document/document_state.h"
 
 namespace belmo {
+
+// Path and Title as they were before a dialog wrote into them (they are the
+// dialogs' buffers), for a choice that is cancelled or refused.
+struct SavedName {
+  char path[kPathBufferBytes];
+  char title[kPathBufferBytes];
+
+  SavedName() {
+    std::memcpy(path, Document.Path, sizeof path);
+    std::memcpy(title, Document.Title, sizeof title);
+  }
+  void Restore() const {
+    std::memcpy(Document.Path, path, sizeof path);
+    std::memcpy(Document.Title, title, sizeof title);
+  }
+};
 
 // Writes the image to path. A real file is replaced only by a complete new
 // one; on success the document counts as saved and Revert and Undo are

@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/command_ids.h"
 #include "app/main_window_win.h"
+#include "app/program_folder_win.h"
 #include "app/worker_threads_win.h"
 #include "document/document_commands_win.h"
 #include "document/document_state.h"
@@ -54,6 +55,7 @@ void ExitApplication() {
     return;
   }
   if (!ConfirmDiscardChanges()) return;
+  RefuseHandedFilesFromNowOn();
   EndWorkerThreads();
   DestroyWindow(MainUi.MainWindow);
   MainUi.MainWindow = nullptr;

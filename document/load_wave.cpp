@@ -9,13 +9,12 @@
 #include "numtext/number_text.h"
 
 namespace belmo {
-namespace {
 
-// Lead bytes of code page 932 double-byte characters. Their second byte may
-// be 0x5C, the backslash, so paths must be walked character by character.
 bool IsCp932LeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
+
+namespace {
 
 // The device answers a length in milliseconds, possibly with a fraction.
 // Anything else (an empty reply, an error text) must not become a length,

@@ -32,6 +32,9 @@ class FileWriter {
   virtual bool Append(const uint8_t* bytes, size_t size) = 0;
   // False when the content could not be completed or put in place.
   virtual bool Commit() = 0;
+  // Where the partial content lies until Commit; empty when it is not on
+  // the disk yet.
+  virtual std::string PendingPath() const { return std::string(); }
 };
 
 class FileStore {
@@ -65,6 +68,9 @@ class FileStore {
 };
 
 // Plain C++ files: for native tools and tests. "hidden" has no meaning there.
+// A path that is a symbolic link is written through it; a file replaced
+// keeps its permission bits (and group, and for root its owner); the new
+// content is on the disk before it takes the old one's place.
 class StdFileStore : public FileStore {
  public:
   bool ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) override;

@@ -11,7 +11,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#define BELMO_HAS_MMAP 1
+#define BELMO_HAS_POSIX 1
 #endif
 
 #include "document/large_block.h"
@@ -56,7 +56,7 @@ bool StdFileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* byte
 
 namespace {
 
-#if defined(BELMO_HAS_MMAP)
+#if defined(BELMO_HAS_POSIX)
 class MappedView : public FileView {
  public:
   MappedView(const uint8_t* data, size_t size) : data_(data), size_(size) {}
@@ -79,12 +79,79 @@ class MappedView : public FileView {
 };
 #endif
 
+#if defined(BELMO_HAS_POSIX)
+// Written through a symbolic link to the file it names, as cp does, so the
+// link stays a link. Empty for a link that leads nowhere: cp will not write
+// through one either.
+std::string ReplacementTarget(const std::string& path) {
+  struct stat status;
+  if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+  std::error_code error;
+  const std::filesystem::path target = std::filesystem::canonical(path, error);
+  return error ? std::string() : target.string();
+}
+
+// The new file takes the old one's place, so it takes what the old one was:
+// its group (and, for root, its owner) and its permission bits, before any
+// byte is written, so a private recording is never readable by others, not
+// even half-written. Where the group cannot be kept (the writer is not in
+// it, the file system has no owners), the group's rights would go to
+// people who never had them: unless everyone has them anyway, the file
+// stays as created, readable by its writer only.
+void KeepOwnerAndMode(int fd, const struct stat& old) {
+  const uid_t owner = geteuid() == 0 ? old.st_uid : static_cast<uid_t>(-1);
+  const mode_t mode = old.st_mode & 07777;
+  const bool groupKept = fchown(fd, owner, old.st_gid) == 0;
+  const bool groupHasMore = (((mode >> 3) & 07) & ~(mode & 07)) != 0;
+  if (groupKept || !groupHasMore) fchmod(fd, mode);
+}
+
+// A stale pending file from an interrupted run is removed, not reused: its
+// mode and owner are not this run's, and it may be a planted link.
+std::FILE* CreatePending(const std::string& pending, const std::string& target) {
+  struct stat old;
+  const bool replacing = stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  unlink(pending.c_str());
+  const int fd = open(pending.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                      replacing ? 0600 : 0666);
+  if (fd < 0) return nullptr;
+  if (replacing) KeepOwnerAndMode(fd, old);
+  std::FILE* file = fdopen(fd, "wb");
+  if (file == nullptr) {
+    close(fd);
+    unlink(pending.c_str());
+  }
+  return file;
+}
+
+// Until the data is on the disk a power cut can leave the renamed file
+// empty; the folder is synced after the rename so the new name lasts too
+// (failing that, a power cut leaves the old file, which is allowed).
+bool FlushToDisk(std::FILE* file) { return fsync(fileno(file)) == 0; }
+
+void FlushFolderOf(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+#else
+std::string ReplacementTarget(const std::string& path) { return path; }
+std::FILE* CreatePending(const std::string& pending, const std::string&) {
+  return std::fopen(pending.c_str(), "wb");
+}
+bool FlushToDisk(std::FILE*) { return true; }
+void FlushFolderOf(const std::string&) {}
+#endif
+
 // The new content is written beside the target and renamed over it only
-// when complete, so a full disk or a crash never leaves a half-written file.
+// when complete and on the disk, so a full disk, a crash or a power cut
+// never leaves a half-written or empty file.
 class PendingFile : public FileWriter {
  public:
-  PendingFile(std::string path, std::FILE* file)
-      : path_(std::move(path)), pending_(PendingPathOf(path_)), file_(file) {}
+  PendingFile(std::string path, std::string pending, std::FILE* file)
+      : path_(std::move(path)), pending_(std::move(pending)), file_(file) {}
   ~PendingFile() override {
     if (file_ != nullptr) std::fclose(file_);
     if (!committed_) std::remove(pending_.c_str());
@@ -94,15 +161,18 @@ class PendingFile : public FileWriter {
     return !failed_;
   }
   bool Commit() override {
-    // Buffered data only reaches the disk at the close; a full disk shows here.
-    const bool closed = std::fclose(file_) == 0;
+    // Buffered data only reaches the file here; a full disk shows here.
+    bool ok = !failed_ && std::fflush(file_) == 0 && FlushToDisk(file_);
+    ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
-    if (failed_ || !closed) return false;
+    if (!ok) return false;
     std::error_code error;
     std::filesystem::rename(pending_, path_, error);
     committed_ = !error;
+    if (committed_) FlushFolderOf(path_);
     return committed_;
   }
+  std::string PendingPath() const override { return pending_; }
 
  private:
   std::string path_;
@@ -121,15 +191,18 @@ bool StdFileStore::WriteWhole(const std::string& path, const uint8_t* bytes, siz
 }
 
 std::unique_ptr<FileWriter> StdFileStore::BeginReplace(const std::string& path) {
-  std::FILE* file = std::fopen(PendingPathOf(path).c_str(), "wb");
+  const std::string target = ReplacementTarget(path);
+  if (target.empty()) return nullptr;
+  std::string pending = PendingPathOf(target);
+  std::FILE* file = CreatePending(pending, target);
   if (file == nullptr) return nullptr;
-  return std::make_unique<PendingFile>(path, file);
+  return std::make_unique<PendingFile>(target, std::move(pending), file);
 }
 
 // Mapped, a recording costs no memory of its own and only the pages looked
 // at are read. An empty file cannot be mapped; it is read like any other.
 std::unique_ptr<FileView> StdFileStore::OpenView(const std::string& path) {
-#if defined(BELMO_HAS_MMAP)
+#if defined(BELMO_HAS_POSIX)
   const int fd = open(path.c_str(), O_RDONLY);
   if (fd < 0) return nullptr;
   struct stat status;

@@ -73,6 +73,11 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
 // Returns false when the device cannot open or measure it.
 bool QueryLengthMs(const std::string& workingCopyPath, SoundDevice& device, int32_t* lengthMs);
 
+// Lead bytes of code page 932 double-byte characters. Their second byte may
+// be 0x5C, the backslash, or an ASCII letter, so paths must be walked
+// character by character.
+bool IsCp932LeadByte(unsigned char c);
+
 // The part of a path after its last backslash (the whole path without one).
 // Code page 932 aware: the second byte of a double-byte character such as
 // "表" is 0x5C and is not taken for a separator.

@@ -94,6 +94,7 @@ class PendingFile : public FileWriter {
     }
     return true;
   }
+  std::string PendingPath() const override { return pending_; }
 
  private:
   std::string path_;

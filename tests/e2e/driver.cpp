@@ -53,6 +53,7 @@ void RemoveTree(const std::string& dir) {
 struct BoxSearch {
   DWORD pid;
   bool fileDialog;
+  HWND except;
   HWND found;
 };
 
@@ -60,7 +61,8 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<BoxSearch*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  if (pid == search->pid && ClassOf(window) == "#32770" && IsWindowVisible(window) &&
+  if (pid == search->pid && window != search->except && ClassOf(window) == "#32770" &&
+      IsWindowVisible(window) &&
       (GetDlgItem(window, kFileNameField) != nullptr) == search->fileDialog) {
     search->found = window;
     return FALSE;
@@ -165,16 +167,18 @@ HWND Belmo::WaitMainWindow(int timeoutMs) {
   return nullptr;
 }
 
-static HWND WaitDialog(DWORD pid, bool fileDialog, int timeoutMs) {
+static HWND WaitDialog(DWORD pid, bool fileDialog, int timeoutMs, HWND except = nullptr) {
   for (int waited = 0;; waited += kPollMs) {
-    BoxSearch search = {pid, fileDialog, nullptr};
+    BoxSearch search = {pid, fileDialog, except, nullptr};
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
     if (search.found || waited >= timeoutMs) return search.found;
     Sleep(kPollMs);
   }
 }
 
-HWND Belmo::WaitMessageBox(int timeoutMs) { return WaitDialog(Pid(), false, timeoutMs); }
+HWND Belmo::WaitMessageBox(int timeoutMs, HWND except) {
+  return WaitDialog(Pid(), false, timeoutMs, except);
+}
 
 HWND Belmo::WaitFileDialog(int timeoutMs) { return WaitDialog(Pid(), true, timeoutMs); }
 
@@ -262,6 +266,12 @@ void Belmo::Kill() {
 
 bool Belmo::Running() const {
   return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Belmo::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return code;
 }
 
 uint64_t Belmo::PeakMemoryBytes() const {

@@ -44,8 +44,9 @@ class Belmo {
   DWORD Pid() const { return process_.dwProcessId; }
 
   // A visible message box (#32770) of the program, or nullptr after timeout.
-  // File dialogs are not message boxes and are never returned here.
-  HWND WaitMessageBox(int timeoutMs = 5000);
+  // File dialogs are not message boxes and are never returned here, nor is
+  // `except` (a box already seen, when a second one is awaited).
+  HWND WaitMessageBox(int timeoutMs = 5000, HWND except = nullptr);
   // A visible Open or Save dialog of the program (it has the file-name field).
   HWND WaitFileDialog(int timeoutMs = 10000);
   // Types a path into a file dialog and confirms it.
@@ -75,6 +76,8 @@ class Belmo {
   bool WaitExit(int timeoutMs = 10000);
   void Kill();
   bool Running() const;
+  // The exit code of a program that has ended.
+  DWORD ExitCode() const;
   // The largest memory the program has had resident so far, in bytes.
   uint64_t PeakMemoryBytes() const;
 

@@ -328,6 +328,8 @@ TEST(MaskCommandLine, RunsTheSameMasksOnWindows) {
   const std::string source = sandbox.Path("source.wav");
   ASSERT_TRUE(WriteFileBytes(take, Take()));
   ASSERT_TRUE(WriteFileBytes(source, Source()));
+  // Written over, a file keeps its attributes, as the program's Save does.
+  ASSERT_TRUE(SetFileAttributesA(take.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
 
   // Each run writes over its own input, so the masks add up.
   ASSERT_EQ(RunMaskTool("sine \"" + take + "\" \"" + take + "\" --start 0.1 --end 0.2 --hz 440"), 0);
@@ -345,6 +347,7 @@ TEST(MaskCommandLine, RunsTheSameMasksOnWindows) {
   ApplyVoiceChangeFft(expected, kTakeLayout, 0.2, 0.6, 1.25, 0, tables, undo);
   ApplyFileOverwrite(expected, kTakeLayout, 0.6, 1.0, source, kOverwriteContinuous, files, undo);
   EXPECT_TRUE(FileBytes(take) == expected);
+  EXPECT_TRUE(IsHidden(take));
 
   EXPECT_EQ(RunMaskTool("sine \"" + take + "\" \"" + sandbox.Path("out.wav") +
                         "\" --start 0.9 --end 0.8"),

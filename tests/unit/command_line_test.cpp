@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "app/command_line.h"
 
@@ -60,24 +61,84 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"TabIsData", "belmo.exe\tf.wav", "belmo.exe\tf.wav", -1, "", -1}),
     [](const testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
 
-TEST(ParseCommandLine, LongCommandLineStaysWithinPathBuffers) {
-  // Only the first 260 bytes are read, and no argument exceeds 259 bytes.
-  const std::string longQuoted = "\"" + std::string(300, 'a') + "\"";
-  CommandLineArgs args = ParseCommandLine(longQuoted);
-  EXPECT_EQ(args.Program, std::string(259, 'a'));
-  EXPECT_EQ(args.File, "");
+// Explorer passes "<program>" "<file>"; with Japanese folders the two
+// together easily pass 260 bytes. Lines of 300, 600 and 2,000 bytes, the
+// length on argument 0 or on argument 1, each quoted or bare: both come back
+// whole, and only a path over 259 bytes counts as too long.
 
-  args = ParseCommandLine(std::string(300, 'a'));
-  EXPECT_EQ(args.Program, std::string(259, 'a'));
+// A path of exactly `bytes` bytes: folders with double-byte names (one
+// whose second byte is 0x5C), blanks only where quotes allow them.
+std::string PathOfBytes(size_t bytes, const std::string& drive, const std::string& name,
+                        bool blanks) {
+  const std::string folder = blanks ? "\\録音 ソフト" : "\\録音ソフト";
+  std::string path = drive;
+  while (path.size() + folder.size() + name.size() + 1 <= bytes) path += folder;
+  path += "\\";
+  path += std::string(bytes - path.size() - name.size(), 'x');
+  return path + name;
+}
 
-  // A backslash beyond byte 260 is never seen.
-  std::string file(300, 'b');
-  file[100] = '\\';
-  file[270] = '\\';
-  args = ParseCommandLine("\"C:\\p\\belmo.exe\" " + file);
-  EXPECT_EQ(args.Program, "C:\\p\\belmo.exe");
-  EXPECT_EQ(args.File, file.substr(0, 260 - 17));
-  EXPECT_EQ(args.FileLastBackslash, 100);
+std::string Quote(const std::string& text, bool quoted) {
+  return quoted ? "\"" + text + "\"" : text;
+}
+
+class LongCommandLine : public testing::TestWithParam<std::tuple<size_t, bool, bool, bool>> {};
+
+TEST_P(LongCommandLine, KeepsBothArgumentsWhole) {
+  const auto [lineBytes, programLong, programQuoted, fileQuoted] = GetParam();
+  const size_t overhead = 1 + (programQuoted ? 2 : 0) + (fileQuoted ? 2 : 0);
+  const size_t shortBytes = 40;
+  const size_t longBytes = lineBytes - overhead - shortBytes;
+  const std::string program = PathOfBytes(programLong ? longBytes : shortBytes, "C:",
+                                          "belmo.exe", programQuoted);
+  const std::string file =
+      PathOfBytes(programLong ? shortBytes : longBytes, "D:", "インタビュー.wav", fileQuoted);
+  const std::string line = Quote(program, programQuoted) + " " + Quote(file, fileQuoted);
+  ASSERT_EQ(line.size(), lineBytes);
+
+  const CommandLineArgs args = ParseCommandLine(line);
+  EXPECT_EQ(args.Program, program);
+  EXPECT_EQ(args.ProgramLastBackslash, static_cast<int>(program.rfind('\\')));
+  EXPECT_EQ(args.File, file);
+  EXPECT_EQ(args.FileLastBackslash, static_cast<int>(file.rfind('\\')));
+  auto expected = [](const std::string& path) {
+    return path.size() > 259 ? PathProblem::TooLong : PathProblem::None;
+  };
+  EXPECT_EQ(FindPathProblem(args.Program), expected(program));
+  EXPECT_EQ(FindPathProblem(args.File), expected(file));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, LongCommandLine,
+                         testing::Combine(testing::Values(300, 600, 2000), testing::Bool(),
+                                          testing::Bool(), testing::Bool()));
+
+TEST(FindPathProblem, NamesWhatCannotBeOpened) {
+  const struct {
+    std::string path;
+    PathProblem problem;
+  } cases[] = {
+      {"", PathProblem::None},
+      {"C:\\" + std::string(256, 'a'), PathProblem::None},  // 259 bytes
+      {"C:\\" + std::string(257, 'a'), PathProblem::TooLong},
+      {"C:\\" + std::string(300, '?'), PathProblem::TooLong},
+      {"C:\\録音\\表示.wav", PathProblem::None},
+      {"C:\\録音\\?????.wav", PathProblem::UnusableCharacter},
+      {"C:\\a?b\\c.wav", PathProblem::UnusableCharacter},
+      {"\\\\?\\C:\\take.wav", PathProblem::None},
+      {"\\\\?\\C:\\t?ke.wav", PathProblem::UnusableCharacter},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FindPathProblem(c.path), c.problem) << c.path;
+  }
+}
+
+// The refusal names 240 bytes: with \temp.tmp.belmo-new beside them, 259.
+TEST(FindProgramFolderProblem, LeavesRoomForTheWorkingCopyBesideTheProgram) {
+  EXPECT_EQ(FindProgramFolderProblem("C:\\" + std::string(237, 'a')), PathProblem::None);
+  EXPECT_EQ(FindProgramFolderProblem("C:\\" + std::string(238, 'a')), PathProblem::TooLong);
+  EXPECT_EQ(FindProgramFolderProblem("C:\\?"), PathProblem::UnusableCharacter);
+  EXPECT_NE(std::string(ProgramFolderProblemText(PathProblem::TooLong)).find("240"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -79,6 +79,23 @@ TEST_F(MaskCliTest, SineMatchesTheProgramsArithmeticAndMayWriteOverItsInput) {
   EXPECT_FALSE(fs::exists(Path("in.wav.belmo-new")));
 }
 
+// A private recording masked in place through a link stays private, and
+// the link stays a link.
+TEST_F(MaskCliTest, WritingOverAFileThroughALinkKeepsTheFileAndTheLink) {
+  Write("in.wav", OneSecond());
+  fs::permissions(Path("in.wav"), fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(Path("in.wav"), Path("link.wav"));
+  ASSERT_EQ(Run({"sine", Path("link.wav"), Path("link.wav"), "--start", "0.25", "--end", "0.5"}),
+            kCliOk)
+      << err;
+  EXPECT_TRUE(fs::is_symlink(Path("link.wav")));
+  EXPECT_NE(Read("in.wav"), OneSecond());
+  EXPECT_EQ(fs::status(Path("in.wav")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_FALSE(fs::exists(Path("in.wav.belmo-new")));
+  EXPECT_FALSE(fs::exists(Path("link.wav.belmo-new")));
+}
+
 TEST_F(MaskCliTest, DefaultRangeIsTheDataChunkTheDeviceWouldPlay) {
   // "data" in a LIST chunk comes first; the length comes from the real data
   // chunk found by walking the chunks, as the sound device finds it.

@@ -1,0 +1,137 @@
+// belmo-mask writes over recordings, often in place: the file it replaces
+// must stay what it was (private stays private, a link stays a link).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "document/platform.h"
+
+namespace belmo {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+const Bytes kOld = {1, 2, 3, 4};
+const Bytes kNew = {9, 8, 7};
+
+class ReplacedFile : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("belmo-store-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  void Write(const std::string& name, const Bytes& bytes) {
+    std::ofstream(Path(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  }
+
+  Bytes Read(const std::string& name) {
+    std::ifstream in(Path(name), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+  }
+
+  bool Replace(const std::string& name) {
+    return store_.WriteWhole(Path(name), kNew.data(), kNew.size(), false);
+  }
+
+  struct stat Status(const std::string& name) {
+    struct stat status = {};
+    EXPECT_EQ(lstat(Path(name).c_str(), &status), 0) << name;
+    return status;
+  }
+
+  // Nothing of an unfinished write may be left anywhere in the folder.
+  void ExpectNoPendingFile() {
+    for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+      EXPECT_EQ(entry.path().string().find(".belmo-new"), std::string::npos) << entry.path();
+    }
+  }
+
+  fs::path dir_;
+  StdFileStore store_;
+};
+
+TEST_F(ReplacedFile, KeepsItsPermissionBits) {
+  for (mode_t mode : {0600, 0640, 0644, 0444, 0750, 02755}) {
+    SCOPED_TRACE(mode);
+    Write("take.wav", kOld);
+    ASSERT_EQ(chmod(Path("take.wav").c_str(), mode), 0);
+    ASSERT_TRUE(Replace("take.wav"));
+    EXPECT_EQ(Read("take.wav"), kNew);
+    EXPECT_EQ(Status("take.wav").st_mode & 07777, mode);
+    fs::remove(Path("take.wav"));
+  }
+  // A new file gets what any new file gets.
+  const mode_t mask = umask(0);
+  umask(mask);
+  ASSERT_TRUE(Replace("new.wav"));
+  EXPECT_EQ(Status("new.wav").st_mode & 07777, 0666 & ~mask);
+  ExpectNoPendingFile();
+}
+
+TEST_F(ReplacedFile, KeepsItsOwnerAndGroupWhenRootWrites) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another owner";
+  Write("take.wav", kOld);
+  ASSERT_EQ(chmod(Path("take.wav").c_str(), 0640), 0);
+  ASSERT_EQ(chown(Path("take.wav").c_str(), 4321, 8765), 0);
+  ASSERT_TRUE(Replace("take.wav"));
+  const struct stat status = Status("take.wav");
+  EXPECT_EQ(status.st_uid, 4321u);
+  EXPECT_EQ(status.st_gid, 8765u);
+  EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+// As cp does: the file a link names is written and the link stays a link,
+// whether it is relative, absolute or a chain into another folder.
+TEST_F(ReplacedFile, IsWrittenThroughASymbolicLink) {
+  fs::create_directories(dir_ / "real");
+  Write("real/take.wav", kOld);
+  ASSERT_EQ(chmod(Path("real/take.wav").c_str(), 0600), 0);
+  fs::create_symlink("real/take.wav", dir_ / "relative.wav");
+  fs::create_symlink(dir_ / "relative.wav", dir_ / "chain.wav");
+  for (const char* link : {"relative.wav", "chain.wav"}) {
+    SCOPED_TRACE(link);
+    Write("real/take.wav", kOld);
+    ASSERT_TRUE(Replace(link));
+    EXPECT_TRUE(S_ISLNK(Status(link).st_mode));
+    EXPECT_EQ(Read("real/take.wav"), kNew);
+    EXPECT_EQ(Status("real/take.wav").st_mode & 07777, 0600u);
+  }
+  ExpectNoPendingFile();
+}
+
+TEST_F(ReplacedFile, ThroughALinkToNothingIsRefusedAndTheLinkKept) {
+  fs::create_symlink("missing.wav", dir_ / "dangling.wav");
+  EXPECT_FALSE(Replace("dangling.wav"));
+  EXPECT_TRUE(S_ISLNK(Status("dangling.wav").st_mode));
+  EXPECT_FALSE(fs::exists(dir_ / "missing.wav"));
+  ExpectNoPendingFile();
+}
+
+// A pending name left by an interrupted run, even a planted link, is
+// replaced rather than written through.
+TEST_F(ReplacedFile, LeftOverPendingFileIsNotWrittenThrough) {
+  Write("take.wav", kOld);
+  Write("victim.wav", kOld);
+  fs::create_symlink(dir_ / "victim.wav", dir_ / "take.wav.belmo-new");
+  ASSERT_TRUE(Replace("take.wav"));
+  EXPECT_EQ(Read("take.wav"), kNew);
+  EXPECT_EQ(Read("victim.wav"), kOld);
+  ExpectNoPendingFile();
+}
+
+}  // namespace
+}  // namespace belmo
