@@ -10,7 +10,10 @@
 # Against a build from before the FFT voice change masked the tail of a
 # range (the bytes after its last whole frame), set WHOLE_FFT_FRAMES_ONLY=1:
 # the FFT runs are then compared only over ranges of whole frames, where
-# both builds must agree.
+# both builds must agree. Other mends that change some outputs by design
+# are left out with BELMO_COMPARE_SKIP, an extended regular expression
+# matched against "INPUT COMMAND OPTIONS" (for the once mode's silence in
+# 8-bit files: BELMO_COMPARE_SKIP='^(s8|m8)\.wav file .*--mode once').
 set -eu
 old=$1
 new=$2
@@ -74,6 +77,10 @@ run_case() {
   input=$1
   command=$2
   shift 2
+  if [ -n "${BELMO_COMPARE_SKIP:-}" ] &&
+    echo "$(basename "$input") $command $*" | grep -Eq "$BELMO_COMPARE_SKIP"; then
+    return 0
+  fi
   old_status=0
   new_status=0
   "$old" "$command" "$input" "$work/old.wav" "$@" >/dev/null 2>&1 || old_status=$?

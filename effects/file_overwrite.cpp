@@ -143,8 +143,8 @@ MaskOutcome LoadOverwriteSource(const std::string& path, const WaveFormat& targe
   return MaskOutcome::Applied;
 }
 
-int CopyOverwriteData(const std::vector<uint8_t>& converted, uint8_t mode, uint8_t* dest,
-                      int64_t length, uint32_t& position) {
+int CopyOverwriteData(const std::vector<uint8_t>& converted, uint8_t mode, SampleEncoding target,
+                      uint8_t* dest, int64_t length, uint32_t& position) {
   const auto m = static_cast<int64_t>(converted.size());
   if (m == 0) return 1;  // nothing to repeat; continuous mode would never advance
   if (length < 0) length = 0;
@@ -176,9 +176,9 @@ int CopyOverwriteData(const std::vector<uint8_t>& converted, uint8_t mode, uint8
     return 0;
   }
   CopyBytes(dest, converted.data() + p, rem);
-  // Zero bytes whatever the width: silence for 16-bit, the lowest level
-  // for 8-bit, which the once mode has always written.
-  if (length > rem) std::memset(dest + rem, 0, static_cast<size_t>(length - rem));
+  // The rest of the range is silence: zero bytes are the loudest negative
+  // sample of 8-bit recordings, a click and a hum rather than quiet.
+  if (length > rem) FillSilence(dest + rem, length - rem, target);
   position = 0;
   return 1;
 }
@@ -190,7 +190,7 @@ int OverwriteFromFile(uint8_t* dest, const WaveFormat& target, const std::string
   const MaskOutcome outcome = LoadOverwriteSource(path, target, files, &converted);
   if (refusal != nullptr) *refusal = outcome;
   if (outcome != MaskOutcome::Applied) return 1;
-  return CopyOverwriteData(converted, mode, dest, length, position);
+  return CopyOverwriteData(converted, mode, target.Encoding, dest, length, position);
 }
 
 namespace {
@@ -199,8 +199,8 @@ namespace {
 // piece then continues from where the last one left it.
 class FileOverwriteMask final : public Mask {
  public:
-  FileOverwriteMask(std::vector<uint8_t> converted, uint8_t mode)
-      : converted_(std::move(converted)), mode_(mode) {}
+  FileOverwriteMask(std::vector<uint8_t> converted, uint8_t mode, SampleEncoding encoding)
+      : converted_(std::move(converted)), mode_(mode), encoding_(encoding) {}
 
   int64_t PieceUnit() const override { return 1; }
   bool ReadsSamples() const override { return false; }
@@ -209,13 +209,13 @@ class FileOverwriteMask final : public Mask {
   }
 
   // Once the source has run out in once mode, the rest of the span is
-  // cleared as the once mode clears it.
+  // silence, as the once mode leaves it.
   bool Process(uint8_t* block, int64_t length) override {
     if (length <= 0) return true;
     if (ended_) {
-      std::memset(block, 0, static_cast<size_t>(length));
+      FillSilence(block, length, encoding_);
     } else {
-      ended_ = CopyOverwriteData(converted_, mode_, block, length, position_) == 1;
+      ended_ = CopyOverwriteData(converted_, mode_, encoding_, block, length, position_) == 1;
     }
     return true;
   }
@@ -225,6 +225,7 @@ class FileOverwriteMask final : public Mask {
  private:
   std::vector<uint8_t> converted_;
   uint8_t mode_;
+  SampleEncoding encoding_;
   uint32_t position_ = 0;
   bool ended_ = false;
 };
@@ -236,7 +237,7 @@ MaskOutcome PlanFileOverwrite(const WaveFormat& format, const std::string& path,
   std::vector<uint8_t> converted;
   const MaskOutcome loaded = LoadOverwriteSource(path, format, files, &converted);
   if (loaded != MaskOutcome::Applied) return loaded;
-  *mask = std::make_unique<FileOverwriteMask>(std::move(converted), mode);
+  *mask = std::make_unique<FileOverwriteMask>(std::move(converted), mode, format.Encoding);
   return MaskOutcome::Applied;
 }
 

@@ -25,10 +25,12 @@ MaskOutcome LoadOverwriteSource(const std::string& path, const WaveFormat& targe
 
 // Copies converted data into dest[0, length) from the source position,
 // which is read and advanced. Continuous mode wraps around; once mode
-// clears what the data does not cover. Returns 1 when, in once mode, the
-// data ended within this block, else 0. converted must not be empty.
-int CopyOverwriteData(const std::vector<uint8_t>& converted, uint8_t mode, uint8_t* dest,
-                      int64_t length, uint32_t& position);
+// fills what the data does not cover with silence of the target's
+// encoding (128 for 8-bit, not the loud step byte 0 would be). Returns 1
+// when, in once mode, the data ended within this block, else 0. converted
+// must not be empty.
+int CopyOverwriteData(const std::vector<uint8_t>& converted, uint8_t mode, SampleEncoding target,
+                      uint8_t* dest, int64_t length, uint32_t& position);
 
 // Both steps, as a block routine: 1 when the file was refused (dest and
 // position unchanged; *refusal says why) or once-mode data ended, else 0.

@@ -19,8 +19,9 @@ constexpr uint32_t kRates[8] = {8000, 11025, 22050, 44100, 48000, 96000, 1, 1000
 constexpr size_t kLongestBlock = 16384;
 
 // What a block must hold afterwards: the data from the position on, and
-// then either the data again (continuous) or zero bytes (once).
-void CheckBlock(const std::vector<uint8_t>& converted, uint8_t mode, uint32_t positionBefore,
+// then either the data again (continuous) or silence (once).
+void CheckBlock(const std::vector<uint8_t>& converted, uint8_t mode, uint8_t silence,
+                uint32_t positionBefore,
                 const std::vector<uint8_t>& block, uint32_t positionAfter, int result) {
   const size_t m = converted.size();
   const size_t p = positionBefore < m ? positionBefore : 0;
@@ -33,7 +34,7 @@ void CheckBlock(const std::vector<uint8_t>& converted, uint8_t mode, uint32_t po
   }
   const size_t rest = m - p;
   for (size_t i = 0; i < length; ++i) {
-    BELMO_FUZZ_CHECK(block[i] == (i < rest ? converted[p + i] : 0));
+    BELMO_FUZZ_CHECK(block[i] == (i < rest ? converted[p + i] : silence));
   }
   BELMO_FUZZ_CHECK(result == (length >= rest ? 1 : 0));
   BELMO_FUZZ_CHECK(positionAfter == (length >= rest ? 0 : p + length));
@@ -90,12 +91,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (uint8_t b : first) BELMO_FUZZ_CHECK(b == 0xA5);
     return 0;
   }
-  CheckBlock(converted, mode, startPosition, first, position, firstResult);
+  uint8_t silence = 0;
+  FillSilence(&silence, 1, target.Encoding);
+  CheckBlock(converted, mode, silence, startPosition, first, position, firstResult);
 
   std::vector<uint8_t> second(secondLength, 0x5A);
   const uint32_t secondStart = position;
-  const int secondResult = CopyOverwriteData(converted, mode, second.data(),
+  const int secondResult = CopyOverwriteData(converted, mode, target.Encoding, second.data(),
                                              static_cast<int64_t>(second.size()), position);
-  CheckBlock(converted, mode, secondStart, second, position, secondResult);
+  CheckBlock(converted, mode, silence, secondStart, second, position, secondResult);
   return 0;
 }

@@ -63,15 +63,29 @@ LRESULT CALLBACK RangeGroupProc(HWND group, UINT message, WPARAM wParam, LPARAM 
   return CallPrevious(group, message, wParam, lParam);
 }
 
-// Every typed character (Backspace included) updates the range at once;
-// changes without a character (paste, Delete) wait for the next one.
+// Whether a message to a seconds box edits its text the way typing does:
+// a character (Backspace included), the Delete key, and the edits of the
+// box's right-click menu (cut, paste, delete, undo).
+bool EditsText(UINT message, WPARAM wParam) {
+  switch (message) {
+    case WM_CHAR:
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+    case WM_UNDO: return true;
+    case WM_KEYDOWN: return wParam == VK_DELETE;
+    default: return false;
+  }
+}
+
+// Every edit of the text updates the range at once, however it was made.
 LRESULT CALLBACK SecondsBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CHAR && wParam == VK_TAB) {
     HandleNavigationMessage(box, message, wParam);
     return 0;
   }
   LRESULT result = CallPrevious(box, message, wParam, lParam);
-  if (message == WM_CHAR) {
+  if (EditsText(message, wParam)) {
     SetRange({TypedMilliseconds(MainUi.StartSecondsBox), TypedMilliseconds(MainUi.EndSecondsBox)},
              RangeSource::SecondsBoxes);
   }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <memory>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -201,6 +202,31 @@ TEST_F(Editing, SlidersAndTypedSecondsKeepTheRangeInStep) {
   EXPECT_EQ(Pos(c.startTrackbar), 0);
   EXPECT_EQ(Text(c.startSeconds), "abc");
   EXPECT_EQ(Min(c.endTrackbar), 1);
+
+  // Pasting and deleting, from the keyboard or the box's menu, move the
+  // slider as typing does.
+  ASSERT_NO_FATAL_FAILURE(Type(c.startSeconds, "1.5"));
+  Send(c.startSeconds, EM_SETSEL, 0, -1);
+  PostMessageA(c.startSeconds, WM_KEYDOWN, VK_DELETE, 0);
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_EQ(Text(c.startSeconds), "");
+  EXPECT_EQ(Pos(c.startTrackbar), 0);
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 5);
+    std::memcpy(GlobalLock(text), "2.25", 5);
+    GlobalUnlock(text);
+    SetClipboardData(CF_TEXT, text);
+    CloseClipboard();
+    PostMessageA(c.startSeconds, WM_PASTE, 0, 0);
+    ASSERT_TRUE(belmo_.Flush());
+    EXPECT_EQ(Text(c.startSeconds), "2.25");
+    EXPECT_EQ(Pos(c.startTrackbar), 2250);
+  }
+  Send(c.startSeconds, EM_SETSEL, 0, -1);
+  PostMessageA(c.startSeconds, WM_CLEAR, 0, 0);
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_EQ(Pos(c.startTrackbar), 0);
 
   // A typed range the masks cannot use is refused, whether reversed or past
   // the end of the recording, and nothing is written or recorded for Undo.

@@ -170,7 +170,9 @@ TEST_P(CopyOverwriteDataTest, FillsExactlyTheDestination) {
 
   Bytes dest(static_cast<size_t>(c.length) + 4, 0xEE);
   uint32_t position = c.positionIn;
-  EXPECT_EQ(CopyOverwriteData(source, c.mode, dest.data(), c.length, position), c.result);
+  EXPECT_EQ(CopyOverwriteData(source, c.mode, SampleEncoding::Signed16, dest.data(), c.length,
+                              position),
+            c.result);
   EXPECT_EQ(position, c.positionOut);
   EXPECT_EQ(Bytes(dest.begin(), dest.end() - 4), expected);
   EXPECT_EQ(Bytes(dest.end() - 4, dest.end()), Bytes(4, 0xEE));
@@ -191,6 +193,25 @@ INSTANTIATE_TEST_SUITE_P(
         CopyCase{"ContinuousEndsWithSource", 1, 10, 20, 0, 0, 0, {{0, 10}, {0, 10}}},
         CopyCase{"ContinuousPositionPastEnd", 1, 10, 12, 10, 0, 2, {{0, 10}, {0, 2}}},
         CopyCase{"NothingToFill", 1, 10, 0, 3, 0, 3, {}}));
+
+// Once mode ends the range in the recording's own silence, not in zero
+// bytes, which are the loudest negative sample of 8-bit and a click of
+// G.711.
+TEST(CopyOverwriteData, OnceModeEndsInTheSilenceOfTheFormat) {
+  const Bytes source{1, 2, 3, 4};
+  const std::pair<SampleEncoding, uint8_t> silences[] = {
+      {SampleEncoding::Unsigned8, 0x80}, {SampleEncoding::Signed16, 0x00},
+      {SampleEncoding::Signed24, 0x00},  {SampleEncoding::Float32, 0x00},
+      {SampleEncoding::MuLaw, 0xFF},     {SampleEncoding::ALaw, 0xD5}};
+  for (const auto& [encoding, silence] : silences) {
+    Bytes dest(12, 0xEE);
+    uint32_t position = 0;
+    EXPECT_EQ(CopyOverwriteData(source, 0, encoding, dest.data(), 12, position), 1);
+    EXPECT_EQ(dest, (Bytes{1, 2, 3, 4, silence, silence, silence, silence, silence, silence,
+                           silence, silence}))
+        << static_cast<int>(encoding);
+  }
+}
 
 // --- the block routine and the range entry ---
 
