@@ -274,6 +274,62 @@ TEST(Masks, BroadcastWave24OpensMasksAndSavesAsItWas) {
   EXPECT_TRUE(belmo.WaitExit());
 }
 
+// The identity of a file on its volume: the same after a write into it,
+// another after it has been replaced by a new file.
+uint64_t FileIdentity(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION info = {};
+  const bool known = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return known ? (uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow) : 0;
+}
+
+// Two minutes of 44.1 kHz stereo: a mask of one second and its Undo and
+// redo are written into the working copy where they changed it, not as a
+// new copy of 21 MB, and the copy holds the image after each.
+TEST(Masks, EditsArePatchedIntoTheWorkingCopy) {
+  Sandbox sandbox("masks-patched");
+  WriteSettings(sandbox, MaskSettings{});
+  Bytes samples(static_cast<size_t>(44100) * 4 * 120);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 131 >> 3);
+  const Bytes original = PcmWave(2, 44100, 16, samples);
+  ASSERT_TRUE(WriteFileBytes(sandbox.Path("long.wav"), original));
+  Belmo belmo;
+  ASSERT_TRUE(belmo.Start(sandbox, " \"" + sandbox.Path("long.wav") + "\""));
+  ASSERT_NE(belmo.WaitMainWindow(), nullptr);
+  MainControls controls(belmo);
+  for (auto [box, text] : {std::pair{controls.startSeconds, "60"}, {controls.endSeconds, "61"}}) {
+    Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    for (const char* ch = text; *ch != '\0'; ++ch) PostMessageA(box, WM_CHAR, *ch, 0);
+  }
+  ASSERT_TRUE(belmo.Flush());
+  const std::string copy = sandbox.Path("temp.tmp");
+  const uint64_t identity = FileIdentity(copy);
+  ASSERT_NE(identity, 0u);
+
+  PostMessageA(controls.sineButton, BM_CLICK, 0, 0);
+  HWND box = belmo.WaitMessageBox();
+  ASSERT_NE(box, nullptr);
+  Belmo::Answer(box, IDOK);
+  ASSERT_TRUE(belmo.Flush());
+  Bytes masked = original;
+  WaveFormat format;
+  ASSERT_EQ(InspectWaveImage(masked.data(), masked.size(), &format), WaveCheck::Ok);
+  UndoRecord undo;
+  ASSERT_EQ(ApplySineOverwrite(masked, format, 60, 61, -10, 1000, undo), MaskOutcome::Applied);
+  EXPECT_TRUE(FileBytes(copy) == masked);
+  belmo.Command(kCmdUndo);
+  ASSERT_TRUE(belmo.Flush());
+  EXPECT_TRUE(FileBytes(copy) == original);
+  belmo.Command(kCmdUndo);
+  ASSERT_TRUE(belmo.Flush());
+  EXPECT_TRUE(FileBytes(copy) == masked);
+  EXPECT_EQ(FileIdentity(copy), identity) << "the working copy was written anew";
+  EXPECT_FALSE(FileExists(copy + ".journal"));
+  CloseWithoutSaving(belmo);
+}
+
 TEST(Masks, OverwriteFileThatCannotBeUsedChangesNothing) {
   Bytes floatSource = Source();
   floatSource[20] = 3;
