@@ -87,8 +87,8 @@ TEST(CliValues, RangesFilesAsEditorsAndRecognisersWriteThem) {
       {"csv with heading", "\xEF\xBB\xBFstart,end,word\r\n0.1,0.2,\"Tanaka, Jiro\"\r\n"
                            "\"1:02.5\",\"1:03\",x\r\n",
        {{100, 200}, {62500, 63000}}, 0},
-      {"blanks and comments", "# names\n\n  0.5   0.75  first name\n1 , 2\n", {{500, 750}, {1000, 2000}},
-       0},
+      {"blanks and comments", "# names\n\n  0.5   0.75  first name\n1 , 2\n",
+       {{500, 750}, {1000, 2000}}, 0},
       {"heading only first", "0.1,0.2\nstart,end\n", {}, 2},
       {"one time", "0.1\n", {}, 1},
       {"junk after end", "0.1 0.2x\n", {}, 1},
