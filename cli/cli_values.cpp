@@ -126,16 +126,16 @@ bool ReadTime(std::string_view text, int64_t* ms) {
   const std::string_view seconds = fields.back();
   if (!IsDecimal(seconds)) return false;
   // Plain seconds are read as the program's seconds boxes read them.
-  const double secondsMs = static_cast<double>(RoundHalfEven(TextToNumber(seconds) * 1000));
+  const int64_t secondsMs = RoundHalfEven(TextToNumber(seconds) * 1000);
   if (fields.size() == 1) {
-    *ms = static_cast<int64_t>(secondsMs);
+    *ms = secondsMs;
     return true;
   }
   // After a colon: "ss" or "ss.fff", below a minute.
   const size_t point = seconds.find('.');
   const std::string_view wholeSeconds = seconds.substr(0, point);
   if (wholeSeconds.size() != 2 || secondsMs >= 60000) return false;
-  double total = secondsMs;
+  double total = static_cast<double>(secondsMs);
   const std::string_view minutes = fields[fields.size() - 2];
   if (!AllDigits(minutes)) return false;
   total += TextToNumber(minutes) * 60000;
