@@ -63,7 +63,7 @@ bool SkipSeparator(std::string_view line, size_t* at) {
   return *at > begin;
 }
 
-enum class LineKind { Range, Skipped, Malformed };
+enum class LineKind { Range, Heading, Skipped, Malformed };
 
 LineKind ReadRangeLine(std::string_view line, bool first, ListedRange* range) {
   size_t at = 0;
@@ -71,7 +71,7 @@ LineKind ReadRangeLine(std::string_view line, bool first, ListedRange* range) {
   if (at == line.size() || line[at] == '#' || line[at] == '\\') return LineKind::Skipped;
   const std::string_view start = Field(line, &at);
   if (!ReadTime(start, &range->start)) {
-    return first && !start.empty() && IsLetter(start.front()) ? LineKind::Skipped
+    return first && !start.empty() && IsLetter(start.front()) ? LineKind::Heading
                                                                 : LineKind::Malformed;
   }
   if (!SkipSeparator(line, &at)) return LineKind::Malformed;
@@ -170,13 +170,21 @@ bool ReadRangesText(std::string_view text, std::vector<ListedRange>* ranges, int
     ++number;
     ListedRange range;
     range.line = number;
+    // Only the first line that is not blank or a comment may be a heading.
     switch (ReadRangeLine(line, first, &range)) {
-      case LineKind::Range: ranges->push_back(range); break;
-      case LineKind::Malformed: *badLine = number; return false;
-      case LineKind::Skipped: break;
+      case LineKind::Range:
+        ranges->push_back(range);
+        first = false;
+        break;
+      case LineKind::Heading:
+        first = false;
+        break;
+      case LineKind::Malformed:
+        *badLine = number;
+        return false;
+      case LineKind::Skipped:
+        break;
     }
-    // Only the first line with anything on it may be a heading.
-    if (line.find_first_not_of(" \t") != std::string_view::npos) first = false;
   }
   return true;
 }

@@ -40,7 +40,7 @@ bool ReadRangeArgument(std::string_view text, ListedRange* range);
 // comma or blanks, anything after them (a label) ignored. Blank lines,
 // lines starting with '#' and the frequency lines of an audio editor's
 // label export (starting with '\') are skipped, and so is a first line
-// that begins with a letter (a CSV heading). Line ends may be CR LF, and
+// (blanks and comments aside) that begins with a letter: a CSV heading. Line ends may be CR LF, and
 // a UTF-8 byte order mark may open the file. On false, *badLine is the
 // first line that is none of these.
 bool ReadRangesText(std::string_view text, std::vector<ListedRange>* ranges, int* badLine);

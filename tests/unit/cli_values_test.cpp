@@ -92,6 +92,7 @@ TEST(CliValues, RangesFilesAsEditorsAndRecognisersWriteThem) {
       {"blanks and comments", "# names\n\n  0.5   0.75  first name\n1 , 2\n",
        {{500, 750}, {1000, 2000}}, 0},
       {"heading only first", "0.1,0.2\nstart,end\n", {}, 2},
+      {"heading after a comment", "# exported\nstart\tend\n0.1\t0.2\n", {{100, 200}}, 0},
       {"one time", "0.1\n", {}, 1},
       {"junk after end", "0.1 0.2x\n", {}, 1},
       {"two commas", "0.1,,0.2\n", {}, 1},
