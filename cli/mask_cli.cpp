@@ -92,9 +92,8 @@ struct Wanted {
   std::string where;      // "--range 1-2", "labels.txt:3"
 };
 
-// Checks IN as the program checks a file it loads, with the length
-// measured the way the sound device measures it. The image stays in the
-// view: only what a mask needs of it is ever read.
+// The recording: a view of the file (or of standard input, read whole).
+// The image stays in the view: only what a mask needs of it is ever read.
 struct Input {
   std::unique_ptr<FileView> view;
   WaveFormat format;
@@ -358,6 +357,8 @@ class MaskCommand {
     return std::nullopt;
   }
 
+  // Checks IN as the program checks a file it loads, with the length
+  // measured the way the sound device measures it.
   std::optional<Failure> OpenInput() {
     const std::string shown = ShownInput();
     if (request_.input == kStandardStream) {
