@@ -155,25 +155,30 @@ bool StreamedMask::CopyInput(FileWriter& out, int64_t offset, int64_t length) {
   for (int64_t done = 0; done < length; done += kCopyBytes) {
     const int64_t count = std::min(kCopyBytes, length - done);
     if (!Emit(out, input_->Data() + offset + done, count)) return false;
-    input_->Release(static_cast<size_t>(offset + done), static_cast<size_t>(count));
+    LetGoBefore(offset + done + count);
   }
   return true;
 }
 
-// Input is taken front to back. Letting pages go costs the system a round
-// of its own, so that is done for many pieces at once.
+// Input is taken front to back.
 void StreamedMask::TakeInput(uint8_t* dest, int64_t offset, int64_t length) {
-  constexpr int64_t kReleaseBytes = int64_t{4} << 20;
   for (int64_t done = 0; done < length;) {
     const int64_t count = std::min<int64_t>(static_cast<int64_t>(pieceBytes_), length - done);
     std::memcpy(dest + done, input_->Data() + offset + done, static_cast<size_t>(count));
     done += count;
-    if (offset + done - released_ >= kReleaseBytes) {
-      input_->Release(static_cast<size_t>(released_),
-                      static_cast<size_t>(offset + done - released_));
-      released_ = offset + done;
-    }
+    LetGoBefore(offset + done);
   }
+}
+
+// Letting pages go costs the system a round of its own, so that is done
+// for a few megabytes at once, and for everything behind: also the pages
+// the system read around the stretches between many short ranges, which
+// nothing else would let go.
+void StreamedMask::LetGoBefore(int64_t offset) {
+  constexpr int64_t kReleaseBytes = int64_t{4} << 20;
+  if (offset - released_ < kReleaseBytes) return;
+  input_->Release(static_cast<size_t>(released_), static_cast<size_t>(offset - released_));
+  released_ = offset;
 }
 
 // The span in pieces of the mask's units (a simple voice change's segment

@@ -56,11 +56,12 @@ class StreamedMask {
   StreamResult WriteSpan(FileWriter& out, const ByteSpan& span, uint8_t* block);
   // The piece a span is produced in.
   int64_t PieceOf(const ByteSpan& span) const;
-  // Copies input bytes [offset, offset + length) to dest and lets the
-  // view forget them.
+  // Copies input bytes [offset, offset + length) to dest.
   void TakeInput(uint8_t* dest, int64_t offset, int64_t length);
   // Appends input bytes [offset, offset + length) unchanged.
   bool CopyInput(FileWriter& out, int64_t offset, int64_t length);
+  // Lets the view forget the input before offset, once enough has gathered.
+  void LetGoBefore(int64_t offset);
   // Appends bytes to out, keeping the last of them for a later span's
   // mask to look back at.
   bool Emit(FileWriter& out, const uint8_t* bytes, int64_t length);
