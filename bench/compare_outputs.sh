@@ -7,6 +7,13 @@
 # BIG.wav (for instance the benchmark's recording) adds the benchmark's own
 # runs over a long file. Exits non-zero on the first difference.
 #
+# Each case also runs NEW from standard input to standard output, which
+# must give the same bytes (STREAMS=0 leaves that out, for a NEW from
+# before belmo-mask read "-"). With RANGES=1 (for a NEW that takes --ranges),
+# NEW masks several ranges of a label file in one run and OLD one run per
+# merged range, earliest first, each writing over the last: the results
+# must be the same.
+#
 # Against a build from before the FFT voice change masked the tail of a
 # range (the bytes after its last whole frame), set WHOLE_FFT_FRAMES_ONLY=1:
 # the FFT runs are then compared only over ranges of whole frames, where
@@ -33,7 +40,7 @@ sox -n -r 48000 -c 2 -b 16 "$work/src_s16.wav" synth 0.7 sawtooth 90 vol 0.5
 
 cases="
 sine
-sine --hz 440 --db 3 --start 1.234 --end 5.5
+sine --hz 440 --db 0 --start 1.234 --end 5.5
 sine --hz 3000 --db -30
 voice --method simple
 voice --method simple --ratio 0.5
@@ -93,8 +100,56 @@ run_case() {
     echo "DIFFERENT output: $(basename "$input") $command $*"
     exit 1
   fi
+  if [ "$old_status" = 0 ] && [ "${STREAMS:-1}" = 1 ]; then
+    "$new" "$command" - - "$@" <"$input" >"$work/new.wav" 2>/dev/null || new_status=$?
+    if [ "$new_status" != 0 ] || ! cmp -s "$work/old.wav" "$work/new.wav"; then
+      echo "DIFFERENT through standard input and output ($new_status): $(basename "$input") $command $*"
+      exit 1
+    fi
+  fi
   rm -f "$work/old.wav" "$work/new.wav"
 }
+
+# Ranges for every recording (each at least 7 s long): overlapping and
+# touching ones, a short one close behind another, minutes and seconds.
+printf '%s\n' '# start	end	label' '0.5	1.25	first' '1.0	1.5	overlaps' '1.5	2	touches' \
+  '2.1	2.15	short' '0:03.250	0:06.750	minutes' >"$work/labels.txt"
+merged="0.5 2
+2.1 2.15
+3.25 6.75"
+
+# run_ranges_case INPUT COMMAND [OPTIONS...]: NEW once over every range,
+# OLD once per merged range.
+run_ranges_case() {
+  input=$1
+  command=$2
+  shift 2
+  "$new" "$command" "$input" "$work/new.wav" "$@" --ranges "$work/labels.txt" >/dev/null 2>&1 || {
+    echo "NEW refused the ranges: $(basename "$input") $command $*"
+    exit 1
+  }
+  cp "$input" "$work/old.wav"
+  echo "$merged" | while read -r start end; do
+    "$old" "$command" "$work/old.wav" "$work/old.wav" "$@" --start "$start" --end "$end" >/dev/null 2>&1 || {
+      echo "OLD refused $start-$end: $(basename "$input") $command $*"
+      exit 1
+    }
+  done
+  if ! cmp -s "$work/old.wav" "$work/new.wav"; then
+    echo "DIFFERENT output over several ranges: $(basename "$input") $command $*"
+    exit 1
+  fi
+  rm -f "$work/old.wav" "$work/new.wav"
+}
+ranges_cases="
+sine --hz 440
+voice --method simple --ratio 1.37 --waves 7
+voice --method simple --ratio 0.6
+voice --method fft --ratio 0.8 --fft-size 2048
+voice --method fft --ratio 1.5 --fft-size 8192
+file --source SRC_S16 --mode once
+file --source SRC_M8 --mode loop
+"
 
 for recording in "m16.wav 22050 1 12" "s8.wav 11025 2 9" "m8.wav 8000 1 7" "s16.wav 44100 2 15"; do
   set -- $recording
@@ -117,8 +172,16 @@ for recording in "m16.wav 22050 1 12" "s8.wav 11025 2 9" "m8.wav 8000 1 7" "s16.
     # shellcheck disable=SC2086  # the options are meant to split
     [ -z "$end" ] || run_case "$input" $line --start 0 --end "$end"
   done
+  [ "${RANGES:-0}" = 1 ] || continue
+  echo "$ranges_cases" | sed "s#SRC_M8#$work/src_m8.wav#; s#SRC_S16#$work/src_s16.wav#" |
+    while read -r line; do
+      [ -z "$line" ] && continue
+      # shellcheck disable=SC2086  # the options are meant to split
+      run_ranges_case "$input" $line
+    done
 done
 if [ -n "$big" ]; then
+  STREAMS=0
   sox -n -r 44100 -c 2 -b 16 "$work/src_bench.wav" synth 2.5 sine 300 vol 0.5
   for line in "sine" "voice --method simple --ratio 2" "voice --method simple --ratio 0.5" \
               "file --source $work/src_bench.wav --mode loop" \

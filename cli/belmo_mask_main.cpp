@@ -1,5 +1,6 @@
-// belmo-mask: applies one of Belmo's masks to a range of a WAVE file.
+// belmo-mask: applies one of Belmo's masks to ranges of a WAVE file.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -7,7 +8,10 @@
 #include "cli/console_text.h"
 #include "cli/mask_cli.h"
 #include "cli/run_in_progress.h"
+#include "cli/standard_streams.h"
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include "document/win32_platform_win.h"
@@ -20,12 +24,46 @@
 
 namespace {
 
+// The console of this process: its encoding, and the standard streams as
+// bytes (a WAVE image goes through them untouched).
+class ProcessConsole : public belmo::CliConsole {
+ public:
+  ProcessConsole() {
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+  }
+  std::string OwnText(const std::string& cp932) override { return belmo::ToConsoleEncoding(cp932); }
+  std::unique_ptr<belmo::FileView> ReadStandardInput() override {
+    return belmo::ReadWholeStream(stdin);
+  }
+  std::unique_ptr<belmo::FileWriter> StandardOutput() override {
+    return belmo::StreamWriter(stdout);
+  }
+  // A console window, not a redirection to NUL (a character device too).
+  bool OutputIsTerminal() override {
+#ifdef _WIN32
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+#else
+    return isatty(STDOUT_FILENO) == 1;
+#endif
+  }
+};
+
 // The input is mapped. A file cut short by another program under the
 // mapping (SIGBUS), or one on a share that goes away (an in-page fault on
 // Windows), would end the process at the next read. That becomes a message
 // and an exit with the refusal code: the partial output is removed and OUT
-// stays as it was. Only calls safe at such a moment are made.
+// stays as it was. Only calls safe at such a moment are made. The message
+// names the input when the run has noted one.
 std::string inputLostMessage;
+
+const char* InputLostText() {
+  const char* named = belmo::InputLostMessage();
+  return *named != '\0' ? named : inputLostMessage.c_str();
+}
 
 #ifdef _WIN32
 // Windows reports a page it could not read in; Wine, when a Linux program
@@ -40,15 +78,17 @@ LONG CALLBACK OnInputLost(EXCEPTION_POINTERS* info) {
     return EXCEPTION_CONTINUE_SEARCH;
   }
   DWORD written = 0;
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), inputLostMessage.data(),
-            static_cast<DWORD>(inputLostMessage.size()), &written, nullptr);
+  const char* message = InputLostText();
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), message, static_cast<DWORD>(std::strlen(message)),
+            &written, nullptr);
   // Opened for sharing deletion: gone once the process has closed it.
   if (*belmo::OutputInProgress() != '\0') DeleteFileA(belmo::OutputInProgress());
   ExitProcess(belmo::kCliRefused);
 }
 #else
 void OnInputLost(int) {
-  const ssize_t ignored = write(2, inputLostMessage.data(), inputLostMessage.size());
+  const char* message = InputLostText();
+  const ssize_t ignored = write(2, message, std::strlen(message));
   (void)ignored;
   if (*belmo::OutputInProgress() != '\0') unlink(belmo::OutputInProgress());
   _exit(belmo::kCliRefused);
@@ -56,7 +96,8 @@ void OnInputLost(int) {
 #endif
 
 void CatchInputLost() {
-  inputLostMessage = belmo::ToConsoleEncoding(std::string(belmo::text::kCliInputLost) + "\n");
+  inputLostMessage = belmo::ToConsoleEncoding(std::string(belmo::text::kCliPrefix) +
+                                              belmo::text::kCliInputLost + "\n");
 #ifdef _WIN32
   AddVectoredExceptionHandler(1, OnInputLost);
 #else
@@ -77,12 +118,11 @@ int main(int argc, char** argv) {
   belmo::StdFileStore files;
 #endif
   CatchInputLost();
+  ProcessConsole console;
   std::string out;
   std::string err;
-  int status = belmo::RunMaskCli(args, files, &out, &err);
-  std::string outText = belmo::ToConsoleEncoding(out);
-  std::string errText = belmo::ToConsoleEncoding(err);
-  std::fwrite(outText.data(), 1, outText.size(), stdout);
-  std::fwrite(errText.data(), 1, errText.size(), stderr);
+  int status = belmo::RunMaskCli(args, files, console, &out, &err);
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  std::fwrite(err.data(), 1, err.size(), stderr);
   return status;
 }

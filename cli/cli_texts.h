@@ -1,27 +1,68 @@
-// Texts of belmo-mask, in the product's voice.
+// Texts of belmo-mask, in the product's voice. Messages are put together
+// with the file names and values the user gave, which are never converted:
+// a text that names something ends where the name goes.
 #pragma once
 
 namespace belmo::text {
 
 inline constexpr char kCliUsage[] =
     "使い方:\n"
-    "  belmo-mask sine  入力.wav 出力.wav [--start 秒] [--end 秒] [--hz 1000] [--db -10]\n"
-    "  belmo-mask voice 入力.wav 出力.wav [--start 秒] [--end 秒] [--method simple|fft]\n"
-    "                   [--ratio 2] [--waves 50] [--fft-size 4096]\n"
-    "  belmo-mask file  入力.wav 出力.wav [--start 秒] [--end 秒] --source 素材.wav\n"
-    "                   [--mode once|loop]\n"
+    "  belmo-mask sine  入力.wav 出力.wav [範囲] [--hz 1000] [--db -10]\n"
+    "  belmo-mask voice 入力.wav 出力.wav [範囲] [--method simple|fft] [--ratio 2]\n"
+    "                   [--waves 50] [--fft-size 4096]\n"
+    "  belmo-mask file  入力.wav 出力.wav [範囲] --source 素材.wav [--mode once|loop]\n"
+    "  belmo-mask コマンド --help\n"
     "  belmo-mask --help | --version\n"
-    "\n"
-    "入力ファイルの --start 秒から --end 秒までの範囲にマスクをかけ、出力ファイルに書き出します。\n"
-    "範囲を省略するとファイル全体が対象になります。出力ファイルは入力ファイルと同じでもかまいません。\n"
-    "  sine   正弦波上書き: 周波数 --hz (Hz) と音量 --db (dB, 0 が最大) の正弦波で上書きします。\n"
+    "\n";
+inline constexpr char kCliUsageSine[] =
+    "使い方: belmo-mask sine 入力.wav 出力.wav [範囲] [--hz 1000] [--db -10]\n\n";
+inline constexpr char kCliUsageVoice[] =
+    "使い方: belmo-mask voice 入力.wav 出力.wav [範囲] [--method simple|fft] [--ratio 2]\n"
+    "                         [--waves 50] [--fft-size 4096]\n\n";
+inline constexpr char kCliUsageFile[] =
+    "使い方: belmo-mask file 入力.wav 出力.wav [範囲] --source 素材.wav [--mode once|loop]\n\n";
+inline constexpr char kCliIntro[] =
+    "入力ファイルの範囲にマスクをかけ、出力ファイルに書き出します。範囲を省略するとファイル全体が\n"
+    "対象になります。出力ファイルは入力ファイルと同じでもかまいません。\n";
+inline constexpr char kCliAboutSine[] =
+    "  sine   正弦波上書き: 周波数 --hz (Hz、サンプリング周波数の半分まで) と音量 --db\n"
+    "         (dB、0 が最大) の正弦波で上書きします。\n";
+inline constexpr char kCliAboutVoice[] =
     "  voice  ボイスチェンジ: 音程を --ratio 倍にします。--method simple は単純型 (--waves は\n"
-    "         サンプル波形数)、--method fft は FFT 型 (--fft-size は 512/1024/2048/4096/8192)。\n"
+    "         サンプル波形数)、--method fft は FFT 型 (--fft-size は 512/1024/2048/4096/8192)。\n";
+inline constexpr char kCliAboutFile[] =
     "  file   ファイル上書き: --source のWAVEファイルの音で上書きします。--mode once は一回、\n"
-    "         loop は範囲の終わりまで繰り返します。\n"
-    "  --settings settings.ini を付けると、指定しなかった値をその設定ファイルから読み込みます。\n";
+    "         loop は範囲の終わりまで繰り返します。\n";
+inline constexpr char kCliRangeHelp[] =
+    "\n"
+    "範囲:\n"
+    "  --start 時刻 --end 時刻  一つの範囲です。省略した側はファイルの先頭か終わりになります。\n"
+    "  --range 開始-終了        範囲を一つ加えます (--range 1.2-3.5)。何度でも指定できます。\n"
+    "  --ranges ファイル        一行に一つ範囲を書いたファイルから読みます。開始と終了の時刻を\n"
+    "                           タブ、コンマ、空白のどれかで区切り、その後ろ (ラベル) は読み\n"
+    "                           飛ばします。# で始まる行と空行も読み飛ばします。- は標準入力です。\n"
+    "  範囲は時間順に並べ、重なる範囲やつながる範囲は一つにまとめて、ファイルを一度だけ読み書き\n"
+    "  します。時刻は 秒 (83.5)、分:秒 (1:23.5)、時:分:秒 (1:01:23.5) のどれかで書きます。\n";
+inline constexpr char kCliCommonHelp[] =
+    "\n"
+    "そのほか:\n"
+    "  --settings settings.ini  指定しなかった値をその設定ファイルから読み込みます。\n"
+    "  入力.wav に - を指定すると標準入力から読みます (録音全体をメモリに読み込みます)。\n"
+    "  出力.wav に - を指定すると標準出力に書き出し、メッセージはすべて標準エラー出力に出します。\n"
+    "  --hz=440 のように = で値を続けても書けます。-- の後ろはすべてファイル名です。\n"
+    "  終了すると、マスクした範囲とその合計の長さを標準エラー出力に表示します。\n"
+    "  終了コード: 0 成功、1 ファイルが使えない、2 指定の誤り。\n";
 
-inline constexpr char kCliUnknownCommand[] = "コマンドが正しくありません。sine、voice、file のどれかを指定してください。";
+// Every message begins so, and a usage error ends with the hint.
+inline constexpr char kCliPrefix[] = "belmo-mask: ";
+// "使い方は belmo-mask sine --help で表示できます。"
+inline constexpr char kCliHintBefore[] = "使い方は ";
+inline constexpr char kCliHintAfter[] = " で表示できます。";
+
+inline constexpr char kCliNoCommand[] =
+    "コマンドを指定してください。sine、voice、file のどれかです。";
+inline constexpr char kCliUnknownCommand[] =
+    "コマンドが正しくありません。sine、voice、file のどれかを指定してください: ";
 inline constexpr char kCliMissingFiles[] = "入力ファイルと出力ファイルを指定してください。";
 inline constexpr char kCliTooManyFiles[] = "ファイルの指定が多すぎます: ";
 inline constexpr char kCliUnknownOption[] = "このコマンドでは使えないオプションです: ";
@@ -32,8 +73,58 @@ inline constexpr char kCliBadFftSize[] =
     "--fft-size には 512、1024、2048、4096、8192 のどれかを指定してください。";
 inline constexpr char kCliBadRatio[] = "音程比(--ratio)は 0 より大きい値にしてください。";
 inline constexpr char kCliBadWaves[] = "サンプル波形数(--waves)は 1 以上にしてください。";
+
+// "--ratio の値「1,5」は数値として読めません。…"
+inline constexpr char kCliValueOpen[] = " の値「";
+inline constexpr char kCliNotANumber[] =
+    "」は数値として読めません。数字と小数点(.)で、1.5 や -10 のように指定してください。";
+inline constexpr char kCliNotATime[] =
+    "」は時刻として読めません。秒(83.5)、分:秒(1:23.5)、時:分:秒(1:01:23.5)のどれかで指定してください。";
+inline constexpr char kCliNotARange[] =
+    "」は範囲として読めません。開始-終了の形で、1.2-3.5 や 1:02-1:04.5 のように指定してください。";
+
+// "labels.txt:3: 範囲として読めません。…"
+inline constexpr char kCliBadRangeLine[] =
+    "範囲として読めません。一行に開始と終了の時刻を、タブ、コンマ、空白のどれかで区切って書いてください。";
+inline constexpr char kCliNoRanges[] = "範囲が一つも書かれていません。";
+inline constexpr char kCliRangeFormsMixed[] =
+    "--start と --end は --range や --ranges と一緒には使えません。どちらか一方で範囲を指定してください。";
+// After the range's own kRangeInvalid: "(録音の長さは 12.345 秒です。)"
+inline constexpr char kCliLengthBefore[] = "(録音の長さは ";
+inline constexpr char kCliLengthAfter[] = " 秒です。)";
+
+inline constexpr char kCliFrequencyNotPositive[] =
+    "正弦波の周波数(--hz)は 0 より大きい値にしてください: ";
+// "…書き込めません。--hz はサンプリング周波数の半分、22050 Hz 以下にしてください。"
+inline constexpr char kCliFrequencyTooHigh[] =
+    "正弦波の周波数が高すぎるため、このファイルには書き込めません。--hz はサンプリング周波数の半分、";
+inline constexpr char kCliFrequencyLimitAfter[] = " Hz 以下にしてください。";
+inline constexpr char kCliLevelAboveZero[] =
+    "正弦波の音量(--db)は 0 以下にしてください(0 dB が最大です): ";
+// "音程比(--ratio) 0.00001 では、…"
+inline constexpr char kCliRatioTooSmallBefore[] = "音程比(--ratio) ";
+inline constexpr char kCliRatioTooSmallAfter[] =
+    " では、単純型で範囲を読み直した結果が大きくなりすぎて扱えません。--ratio を大きくするか、範囲を短くしてください。";
+
+inline constexpr char kCliStandardInput[] = "標準入力";
+inline constexpr char kCliStandardOutput[] = "標準出力";
+inline constexpr char kCliStandardInputTwice[] =
+    "標準入力(-)は、入力ファイルと --ranges のどちらか一方にしか使えません。";
+inline constexpr char kCliStandardInputUnreadable[] =
+    "最後まで読み込めませんでした。メモリが足りないか、読み込み中にエラーが起きました。";
+inline constexpr char kCliOutputIsTerminal[] =
+    "標準出力が端末のため、WAVEデータを書き出しません。出力に - を指定するときは、ファイルへのリダイレクトかパイプで受けてください。";
+inline constexpr char kCliStandardOutputFailed[] =
+    "書き出せませんでした。書き出した内容は途中で終わっています。";
+
 inline constexpr char kCliWritten[] = "書き出しました: ";
+// "マスクした範囲: 2 か所、合計 3.500 秒", then one line a range.
+inline constexpr char kCliSummaryBefore[] = "マスクした範囲: ";
+inline constexpr char kCliSummaryCount[] = " か所、合計 ";
+inline constexpr char kCliSummaryAfter[] = " 秒";
 inline constexpr char kCliInputLost[] =
     "処理中に入力ファイルが読めなくなったため、中止しました。出力ファイルは書き換えていません。";
+inline constexpr char kCliInputLostMidStream[] =
+    "処理中に入力ファイルが読めなくなったため、中止しました。標準出力に書き出した内容は途中で終わっています。";
 
 }  // namespace belmo::text

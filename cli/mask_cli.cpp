@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "cli/cli_texts.h"
+#include "cli/cli_values.h"
 #include "cli/run_in_progress.h"
 #include "document/document_texts.h"
 #include "document/wav_document.h"
@@ -17,33 +18,39 @@
 #include "effects/streamed_mask.h"
 #include "effects/voice_change_fft.h"
 #include "numtext/number_text.h"
+#include "selection/time_text.h"
 #include "settings/mask_settings.h"
 
 namespace belmo {
 namespace {
 
+// As the input, the output or a ranges file: the standard stream.
+constexpr char kStandardStream[] = "-";
+
 struct Request {
   MaskKind kind = MaskKind::Sine;
+  std::string command;
   std::string input;
   std::string output;
-  std::map<std::string, std::string> options;  // "--hz" -> "440"
+  std::map<std::string, std::string> options;  // the last of each: "--hz" -> "440"
+  std::vector<std::string> rangeArgs;          // every --range, in order
+  std::vector<std::string> rangeFiles;         // every --ranges, in order
+  bool help = false;
 };
 
-const std::map<MaskKind, std::vector<std::string>> kOptionsOf = {
-    {MaskKind::Sine, {"--start", "--end", "--settings", "--hz", "--db"}},
-    {MaskKind::VoiceChange,
-     {"--start", "--end", "--settings", "--method", "--ratio", "--waves", "--fft-size"}},
-    {MaskKind::FileOverwrite, {"--start", "--end", "--settings", "--source", "--mode"}},
+const std::map<MaskKind, std::vector<std::string>> kOwnOptionsOf = {
+    {MaskKind::Sine, {"--hz", "--db"}},
+    {MaskKind::VoiceChange, {"--method", "--ratio", "--waves", "--fft-size"}},
+    {MaskKind::FileOverwrite, {"--source", "--mode"}},
 };
-
-struct Failure {
-  int exitCode;
-  std::string message;
-};
+const std::vector<std::string> kCommonOptions = {"--start", "--end", "--range", "--ranges",
+                                                 "--settings"};
 
 bool Allowed(MaskKind kind, const std::string& option) {
-  for (const std::string& name : kOptionsOf.at(kind)) {
-    if (name == option) return true;
+  for (const auto* names : {&kOwnOptionsOf.at(kind), &kCommonOptions}) {
+    for (const std::string& name : *names) {
+      if (name == option) return true;
+    }
   }
   return false;
 }
@@ -55,209 +62,471 @@ std::optional<MaskKind> KindOf(const std::string& command) {
   return std::nullopt;
 }
 
-std::optional<Failure> Parse(const std::vector<std::string>& args, Request* request) {
-  std::optional<MaskKind> kind = KindOf(args[0]);
-  if (!kind) return Failure{kCliUsage, text::kCliUnknownCommand};
-  request->kind = *kind;
-  std::vector<std::string> files;
-  for (size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
-      if (!Allowed(*kind, arg)) return Failure{kCliUsage, text::kCliUnknownOption + arg};
-      if (i + 1 >= args.size()) return Failure{kCliUsage, text::kCliMissingValue + arg};
-      request->options[arg] = args[++i];
-    } else {
-      files.push_back(arg);
-    }
+std::string HelpOf(MaskKind kind) {
+  switch (kind) {
+    case MaskKind::Sine:
+      return std::string(text::kCliUsageSine) + text::kCliIntro + text::kCliAboutSine;
+    case MaskKind::VoiceChange:
+      return std::string(text::kCliUsageVoice) + text::kCliIntro + text::kCliAboutVoice;
+    case MaskKind::FileOverwrite:
+      return std::string(text::kCliUsageFile) + text::kCliIntro + text::kCliAboutFile;
   }
-  if (files.size() < 2) return Failure{kCliUsage, text::kCliMissingFiles};
-  if (files.size() > 2) return Failure{kCliUsage, text::kCliTooManyFiles + files[2]};
-  request->input = files[0];
-  request->output = files[1];
-  return std::nullopt;
+  return std::string();
 }
 
-const std::string* Option(const Request& request, const char* name) {
-  auto found = request.options.find(name);
-  return found == request.options.end() ? nullptr : &found->second;
+std::string FullHelp() {
+  return std::string(text::kCliUsage) + text::kCliIntro + text::kCliAboutSine +
+         text::kCliAboutVoice + text::kCliAboutFile + text::kCliRangeHelp + text::kCliCommonHelp;
 }
 
-// Seconds as the seconds boxes read them; a value no range can hold is
-// marked so that the range check refuses it.
-int64_t Milliseconds(const std::string& seconds) {
-  return RoundHalfEven(TextToNumber(seconds) * 1000);
-}
+// Texts for the console, without the prefix: already in its encoding.
+struct Failure {
+  int exitCode;
+  std::string message;
+};
 
-std::optional<Failure> ApplyOptions(const Request& request, FileStore& files,
-                                    MaskSettings* settings) {
-  if (const std::string* path = Option(request, "--settings")) {
-    std::vector<uint8_t> bytes;
-    if (!files.ReadWhole(*path, &bytes)) {
-      return Failure{kCliUsage, std::string(text::kCannotReadFile) + " " + *path};
-    }
-    *settings = ParseSettingsText(std::string(bytes.begin(), bytes.end()));
-  }
-  if (const std::string* hz = Option(request, "--hz")) settings->SinHz = TextToNumber(*hz);
-  if (const std::string* db = Option(request, "--db")) settings->SindB = TextToNumber(*db);
-  if (const std::string* method = Option(request, "--method")) {
-    if (*method != "simple" && *method != "fft") return Failure{kCliUsage, text::kCliBadMethod};
-    settings->PitchUpType = *method == "fft" ? 1 : 0;
-  }
-  if (const std::string* ratio = Option(request, "--ratio")) {
-    settings->VoicePitch = TextToNumber(*ratio);
-  }
-  if (const std::string* waves = Option(request, "--waves")) {
-    double count = std::trunc(TextToNumber(*waves));
-    if (!(count >= 1)) return Failure{kCliUsage, text::kCliBadWaves};
-    settings->VoiceSample = 2 * count;
-  }
-  if (const std::string* size = Option(request, "--fft-size")) {
-    const int index = FftIndexOfSize(TextToNumber(*size));
-    if (index < 0) return Failure{kCliUsage, text::kCliBadFftSize};
-    settings->FFTSample = static_cast<uint16_t>(index);
-  }
-  if (const std::string* source = Option(request, "--source")) {
-    settings->OverWriteFilePath = *source;
-  }
-  if (const std::string* mode = Option(request, "--mode")) {
-    if (*mode != "once" && *mode != "loop") return Failure{kCliUsage, text::kCliBadMode};
-    settings->OverWriteType = *mode == "loop" ? kOverwriteContinuous : 0;
-  }
-  if (request.kind == MaskKind::VoiceChange && !(settings->VoicePitch > 0)) {
-    return Failure{kCliUsage, text::kCliBadRatio};
-  }
-  return std::nullopt;
-}
+// A range as the user gave it, with where it was given for the messages.
+struct Wanted {
+  ListedRange range;
+  bool toTheEnd = false;  // --start without --end
+  std::string where;      // "--range 1-2", "labels.txt:3"
+};
 
-// Checks IN as the program checks a file it loads, with the length
-// measured the way the sound device measures it. The image stays in the
-// view: only what a mask needs of it is ever read.
+// The recording: a view of the file (or of standard input, read whole).
+// The image stays in the view: only what a mask needs of it is ever read.
 struct Input {
   std::unique_ptr<FileView> view;
   WaveFormat format;
   int32_t lengthMs = 0;
 };
 
-std::optional<Failure> OpenInput(const std::string& path, FileStore& files, Input* input) {
-  input->view = files.OpenView(path);
-  if (!input->view) return Failure{kCliRefused, LoadRefusalText(LoadOutcome::Unreadable)};
-  const uint8_t* bytes = input->view->Data();
-  const size_t size = input->view->Size();
-  FormatClaim claim;
-  WaveCheck check = InspectWaveImage(bytes, size, &input->format, &claim);
-  if (check != WaveCheck::Ok) {
-    return Failure{kCliRefused, LoadRefusalText(LoadOutcomeOf(check), claim)};
-  }
-  int64_t lengthMs = LengthMsByChunks(bytes, size, input->format);
-  if (lengthMs < 1 || lengthMs > std::numeric_limits<int32_t>::max()) {
-    return Failure{kCliRefused, LoadRefusalText(LoadOutcome::NoDataTag)};
-  }
-  input->lengthMs = static_cast<int32_t>(lengthMs);
-  return std::nullopt;
-}
-
-std::optional<Failure> ReadRange(const Request& request, int32_t lengthMs, SampleRange* range) {
-  int64_t start = 0;
-  int64_t end = lengthMs;
-  if (const std::string* text = Option(request, "--start")) start = Milliseconds(*text);
-  if (const std::string* text = Option(request, "--end")) end = Milliseconds(*text);
-  if (start < 0 || end < 0 || end > lengthMs || start >= end) {
-    return Failure{kCliUsage, text::kRangeInvalid};
-  }
-  range->start = static_cast<uint32_t>(start);
-  range->end = static_cast<uint32_t>(end);
-  return std::nullopt;
-}
-
-// Refusals caused by the values given are usage errors; the others (the
-// source file, memory) are refusals of the input.
-int ExitCodeOf(MaskOutcome outcome) {
-  switch (outcome) {
-    case MaskOutcome::RangeInvalid:
-    case MaskOutcome::FrequencyTooHigh:
-    case MaskOutcome::PitchRatioInvalid:
-    case MaskOutcome::FftSizeInvalid:
-    case MaskOutcome::NoOverwriteFile:
-      return kCliUsage;
-    default:
-      return kCliRefused;
-  }
-}
-
 // While a run maps its input and writes its output, the handlers that end
 // belmo-mask at once when the input is lost know where both are.
 struct RunNotes {
   ~RunNotes() {
     NoteInputInUse(nullptr, 0);
+    NoteInputLostMessage("");
     NoteOutputInProgress("");
   }
 };
 
-int Run(const std::vector<std::string>& args, FileStore& files, std::string* out,
-        std::string* err) {
-  RunNotes notes;
-  Request request;
-  MaskSettings settings;
-  Input input;
-  SampleRange range;
-  TwiddleTables tables;
-  std::optional<Failure> failure = Parse(args, &request);
-  if (!failure) failure = ApplyOptions(request, files, &settings);
-  if (!failure) failure = OpenInput(request.input, files, &input);
-  if (input.view) NoteInputInUse(input.view->Data(), input.view->Size());
-  if (!failure) failure = ReadRange(request, input.lengthMs, &range);
-  if (failure) {
-    *err += failure->message + "\n";
-    if (failure->exitCode == kCliUsage && failure->message == text::kCliUnknownCommand) {
-      *err += text::kCliUsage;
+// One run of a subcommand, from its arguments to the file written. Each
+// step either passes or names the one thing that stops the run; nothing
+// is written before the last.
+class MaskCommand {
+ public:
+  MaskCommand(FileStore& files, CliConsole& console, std::string* out, std::string* err)
+      : files_(files), console_(console), out_(*out), err_(*err) {}
+
+  int Run(const std::vector<std::string>& args) {
+    RunNotes notes;
+    std::optional<Failure> failure = Parse(args);
+    if (!failure && request_.help) {
+      out_ += Own(HelpOf(request_.kind) + text::kCliRangeHelp + text::kCliCommonHelp);
+      return kCliOk;
     }
-    return failure->exitCode;
+    if (!failure) failure = CheckStreams();
+    if (!failure) failure = ReadSettings();
+    if (!failure) failure = ReadRanges();
+    if (!failure) failure = OpenInput();
+    if (!failure) failure = FitToRecording();
+    if (!failure) failure = Prepare();
+    if (!failure) failure = WriteOutput();
+    if (failure) {
+      Report(*failure);
+      return failure->exitCode;
+    }
+    Summarize();
+    return kCliOk;
   }
+
+ private:
+  std::string Own(const std::string& cp932) { return console_.OwnText(cp932); }
+  Failure Usage(std::string message) { return Failure{kCliUsage, std::move(message)}; }
+  Failure Refused(std::string message) { return Failure{kCliRefused, std::move(message)}; }
+
+  // A file as messages name it; the standard streams by their names.
+  std::string Shown(const std::string& path, const char* stream) {
+    return path == kStandardStream ? Own(stream) : path;
+  }
+  std::string ShownInput() { return Shown(request_.input, text::kCliStandardInput); }
+
+  const std::string* Option(const char* name) const {
+    auto found = request_.options.find(name);
+    return found == request_.options.end() ? nullptr : &found->second;
+  }
+
+  // A value as the user wrote it, or as the settings file had it.
+  std::string ShownValue(const char* name, double value) const {
+    const std::string* given = Option(name);
+    return given ? *given : NumberToText(value);
+  }
+
+  std::optional<Failure> Parse(const std::vector<std::string>& args) {
+    request_.command = args[0];
+    std::optional<MaskKind> kind = KindOf(args[0]);
+    if (!kind) {
+      request_.command.clear();
+      return Usage(Own(text::kCliUnknownCommand) + args[0]);
+    }
+    request_.kind = *kind;
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+      const std::string& arg = args[i];
+      if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+        files.push_back(arg);  // "-" too: a standard stream
+        continue;
+      }
+      if (arg == "--") {
+        optionsEnded = true;
+        continue;
+      }
+      if (arg == "--help" || arg == "-h") {
+        request_.help = true;
+        continue;
+      }
+      const size_t equals = arg.find('=');
+      const std::string name = arg.substr(0, equals);
+      if (!Allowed(*kind, name)) return Usage(Own(text::kCliUnknownOption) + name);
+      std::string value;
+      if (equals != std::string::npos) {
+        value = arg.substr(equals + 1);
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        return Usage(Own(text::kCliMissingValue) + name);
+      }
+      if (name == "--range") {
+        request_.rangeArgs.push_back(value);
+      } else if (name == "--ranges") {
+        request_.rangeFiles.push_back(value);
+      } else {
+        request_.options[name] = value;
+      }
+    }
+    if (request_.help) return std::nullopt;
+    if (files.size() < 2) return Usage(Own(text::kCliMissingFiles));
+    if (files.size() > 2) return Usage(Own(text::kCliTooManyFiles) + files[2]);
+    request_.input = files[0];
+    request_.output = files[1];
+    return std::nullopt;
+  }
+
+  // Standard input holds one thing; a WAVE image on a screen helps nobody.
+  std::optional<Failure> CheckStreams() {
+    int readers = request_.input == kStandardStream ? 1 : 0;
+    for (const std::string& file : request_.rangeFiles) readers += file == kStandardStream;
+    if (readers > 1) return Usage(Own(text::kCliStandardInputTwice));
+    if (request_.output == kStandardStream && console_.OutputIsTerminal()) {
+      return Usage(Own(text::kCliOutputIsTerminal));
+    }
+    return std::nullopt;
+  }
+
+  std::optional<Failure> NotANumber(const char* name, const std::string& value) {
+    return Usage(name + Own(text::kCliValueOpen) + value + Own(text::kCliNotANumber));
+  }
+
+  // A number option, when given, replaces the setting.
+  std::optional<Failure> ReadNumberOption(const char* name, double* setting) {
+    const std::string* given = Option(name);
+    if (given == nullptr) return std::nullopt;
+    if (!ReadNumber(*given, setting)) return NotANumber(name, *given);
+    return std::nullopt;
+  }
+
+  std::optional<Failure> ReadSettings() {
+    if (const std::string* path = Option("--settings")) {
+      std::vector<uint8_t> bytes;
+      if (!files_.ReadWhole(*path, &bytes)) {
+        return Usage(*path + ": " + Own(text::kCannotReadFile));
+      }
+      settings_ = ParseSettingsText(std::string(bytes.begin(), bytes.end()));
+    }
+    if (auto failure = ReadNumberOption("--hz", &settings_.SinHz)) return failure;
+    if (auto failure = ReadNumberOption("--db", &settings_.SindB)) return failure;
+    if (const std::string* method = Option("--method")) {
+      if (*method != "simple" && *method != "fft") return Usage(Own(text::kCliBadMethod));
+      settings_.PitchUpType = *method == "fft" ? 1 : 0;
+    }
+    if (auto failure = ReadNumberOption("--ratio", &settings_.VoicePitch)) return failure;
+    if (const std::string* waves = Option("--waves")) {
+      double count = 0;
+      if (!ReadNumber(*waves, &count)) return NotANumber("--waves", *waves);
+      count = std::trunc(count);
+      if (!(count >= 1)) return Usage(Own(text::kCliBadWaves));
+      settings_.VoiceSample = 2 * count;
+    }
+    if (const std::string* size = Option("--fft-size")) {
+      double n = 0;
+      if (!ReadNumber(*size, &n)) return NotANumber("--fft-size", *size);
+      const int index = FftIndexOfSize(n);
+      if (index < 0) return Usage(Own(text::kCliBadFftSize));
+      settings_.FFTSample = static_cast<uint16_t>(index);
+    }
+    if (const std::string* source = Option("--source")) settings_.OverWriteFilePath = *source;
+    if (const std::string* mode = Option("--mode")) {
+      if (*mode != "once" && *mode != "loop") return Usage(Own(text::kCliBadMode));
+      settings_.OverWriteType = *mode == "loop" ? kOverwriteContinuous : 0;
+    }
+    return CheckSettings();
+  }
+
+  // Values no mask can use, whether given or read from the settings file;
+  // the settings window refuses the same.
+  std::optional<Failure> CheckSettings() {
+    switch (request_.kind) {
+      case MaskKind::Sine:
+        if (!(settings_.SinHz > 0)) {
+          return Usage(Own(text::kCliFrequencyNotPositive) + ShownValue("--hz", settings_.SinHz));
+        }
+        if (!(settings_.SindB <= 0)) {
+          return Usage(Own(text::kCliLevelAboveZero) + ShownValue("--db", settings_.SindB));
+        }
+        break;
+      case MaskKind::VoiceChange:
+        if (!(settings_.VoicePitch > 0)) return Usage(Own(text::kCliBadRatio));
+        break;
+      case MaskKind::FileOverwrite:
+        if (settings_.OverWriteFilePath.empty()) return Usage(Own(text::kNoOverwriteFile));
+        break;
+    }
+    return std::nullopt;
+  }
+
+  std::optional<Failure> ReadTimeOption(const char* name, int64_t* ms) {
+    const std::string* given = Option(name);
+    if (given == nullptr) return std::nullopt;
+    if (!ReadTime(*given, ms)) {
+      return Usage(name + Own(text::kCliValueOpen) + *given + Own(text::kCliNotATime));
+    }
+    return std::nullopt;
+  }
+
+  std::optional<Failure> ReadRanges() {
+    const std::string* start = Option("--start");
+    const std::string* end = Option("--end");
+    if ((start || end) && !(request_.rangeArgs.empty() && request_.rangeFiles.empty())) {
+      return Usage(Own(text::kCliRangeFormsMixed));
+    }
+    if (start || end) {
+      Wanted wanted;
+      wanted.toTheEnd = end == nullptr;
+      if (auto failure = ReadTimeOption("--start", &wanted.range.start)) return failure;
+      if (auto failure = ReadTimeOption("--end", &wanted.range.end)) return failure;
+      wanted.where = start ? "--start " + *start : std::string();
+      if (end) wanted.where += (start ? " --end " : "--end ") + *end;
+      wanted_.push_back(wanted);
+    }
+    for (const std::string& given : request_.rangeArgs) {
+      Wanted wanted;
+      if (!ReadRangeArgument(given, &wanted.range)) {
+        return Usage("--range" + Own(text::kCliValueOpen) + given + Own(text::kCliNotARange));
+      }
+      wanted.where = "--range " + given;
+      wanted_.push_back(wanted);
+    }
+    for (const std::string& file : request_.rangeFiles) {
+      if (auto failure = ReadRangesFile(file)) return failure;
+    }
+    return std::nullopt;
+  }
+
+  std::optional<Failure> ReadRangesFile(const std::string& file) {
+    const std::string shown = Shown(file, text::kCliStandardInput);
+    std::string content;
+    if (file == kStandardStream) {
+      std::unique_ptr<FileView> read = console_.ReadStandardInput();
+      if (!read) return Refused(shown + ": " + Own(text::kCliStandardInputUnreadable));
+      content.assign(reinterpret_cast<const char*>(read->Data()), read->Size());
+    } else {
+      std::vector<uint8_t> bytes;
+      if (!files_.ReadWhole(file, &bytes)) return Usage(shown + ": " + Own(text::kCannotReadFile));
+      content.assign(bytes.begin(), bytes.end());
+    }
+    std::vector<ListedRange> listed;
+    int badLine = 0;
+    if (!ReadRangesText(content, &listed, &badLine)) {
+      return Usage(shown + ":" + std::to_string(badLine) + ": " + Own(text::kCliBadRangeLine));
+    }
+    if (listed.empty()) return Usage(shown + ": " + Own(text::kCliNoRanges));
+    for (const ListedRange& range : listed) {
+      wanted_.push_back(Wanted{range, false, shown + ":" + std::to_string(range.line)});
+    }
+    return std::nullopt;
+  }
+
+  // Checks IN as the program checks a file it loads, with the length
+  // measured the way the sound device measures it.
+  std::optional<Failure> OpenInput() {
+    const std::string shown = ShownInput();
+    if (request_.input == kStandardStream) {
+      input_.view = console_.ReadStandardInput();
+      if (!input_.view) return Refused(shown + ": " + Own(text::kCliStandardInputUnreadable));
+    } else {
+      input_.view = files_.OpenView(request_.input);
+      if (!input_.view) {
+        return Refused(shown + ": " + Own(LoadRefusalText(LoadOutcome::Unreadable)));
+      }
+    }
+    NoteInputInUse(input_.view->Data(), input_.view->Size());
+    NoteInputLostMessage(Own(text::kCliPrefix) + shown + ": " + Own(text::kCliInputLost) + "\n");
+    const uint8_t* bytes = input_.view->Data();
+    const size_t size = input_.view->Size();
+    FormatClaim claim;
+    WaveCheck check = InspectWaveImage(bytes, size, &input_.format, &claim);
+    if (check != WaveCheck::Ok) {
+      return Refused(shown + ": " + Own(LoadRefusalText(LoadOutcomeOf(check), claim)));
+    }
+    int64_t lengthMs = LengthMsByChunks(bytes, size, input_.format);
+    if (lengthMs < 1 || lengthMs > std::numeric_limits<int32_t>::max()) {
+      return Refused(shown + ": " + Own(LoadRefusalText(LoadOutcome::NoDataTag)));
+    }
+    input_.lengthMs = static_cast<int32_t>(lengthMs);
+    return std::nullopt;
+  }
+
+  // What depends on the recording: the highest tone it can carry, and
+  // every range inside it. The ranges are then merged.
+  std::optional<Failure> FitToRecording() {
+    const double highest = static_cast<double>(input_.format.SampleRate) / 2;
+    if (request_.kind == MaskKind::Sine && settings_.SinHz > highest) {
+      return Usage(ShownInput() + ": " + Own(text::kCliFrequencyTooHigh) + NumberToText(highest) +
+                   Own(text::kCliFrequencyLimitAfter));
+    }
+    const int64_t length = input_.lengthMs;
+    std::vector<SampleRange> ranges;
+    for (const Wanted& wanted : wanted_) {
+      const int64_t end = wanted.toTheEnd ? length : wanted.range.end;
+      if (!(wanted.range.start < end && end <= length)) {
+        return Usage(wanted.where + ": " + Own(text::kRangeInvalid) + Own(text::kCliLengthBefore) +
+                     TimeText(length) + Own(text::kCliLengthAfter));
+      }
+      ranges.push_back(SampleRange{static_cast<uint32_t>(wanted.range.start),
+                                   static_cast<uint32_t>(end)});
+    }
+    if (wanted_.empty()) ranges.push_back(SampleRange{0, static_cast<uint32_t>(length)});
+    ranges_ = MergeRanges(std::move(ranges));
+    return std::nullopt;
+  }
+
+  // The simple method reads the range into a buffer of its length divided
+  // by the ratio: below 1, that buffer is what did not fit.
+  Failure WantOfMemory() {
+    if (request_.kind == MaskKind::VoiceChange && settings_.PitchUpType == 0 &&
+        settings_.VoicePitch < 1) {
+      return Usage(Own(text::kCliRatioTooSmallBefore) +
+                   ShownValue("--ratio", settings_.VoicePitch) + Own(text::kCliRatioTooSmallAfter));
+    }
+    return Refused(Own(text::kOutOfMemory));
+  }
+
   // Nothing can undo a command-line run, so nothing but the result is kept.
-  StreamedMask mask;
-  MaskOutcome outcome = mask.Prepare(request.kind, range, settings, *input.view, input.format,
-                                     input.lengthMs, files, tables);
-  if (outcome != MaskOutcome::Applied) {
+  std::optional<Failure> Prepare() {
+    const MaskOutcome outcome = mask_.Prepare(request_.kind, ranges_, settings_, *input_.view,
+                                              input_.format, input_.lengthMs, files_, tables_);
+    switch (outcome) {
+      case MaskOutcome::Applied: return std::nullopt;
+      case MaskOutcome::OutOfMemory: return WantOfMemory();
+      case MaskOutcome::SourceUnreadable:
+      case MaskOutcome::SourceTooShort:
+      case MaskOutcome::SourceNotPcm:
+      case MaskOutcome::SourceNoData:
+      case MaskOutcome::SourceEmpty:
+        return Refused(settings_.OverWriteFilePath + ": " + Own(MaskRefusalText(outcome)));
+      default: break;
+    }
+    // The values given are to blame for the rest.
     const char* message = MaskRefusalText(outcome);
-    *err += std::string(message ? message : text::kOutOfMemory) + "\n";
-    return ExitCodeOf(outcome);
+    return Usage(Own(message ? message : text::kRangeInvalid));
   }
-  std::unique_ptr<FileWriter> writer = files.BeginReplace(request.output);
-  NoteOutputInProgress(writer ? writer->PendingPath() : "");
-  const StreamResult result = writer ? mask.Write(*writer) : StreamResult::WriteFailed;
-  // OUT may be IN, and a file still mapped cannot be replaced everywhere.
-  NoteInputInUse(nullptr, 0);
-  input.view.reset();
-  NoteOutputInProgress("");
-  if (result == StreamResult::OutOfMemory) {
-    *err += std::string(text::kOutOfMemory) + "\n";
-    return kCliRefused;
+
+  std::optional<Failure> WriteOutput() {
+    const bool toStandardOutput = request_.output == kStandardStream;
+    std::unique_ptr<FileWriter> writer =
+        toStandardOutput ? console_.StandardOutput() : files_.BeginReplace(request_.output);
+    NoteOutputInProgress(writer && !toStandardOutput ? writer->PendingPath() : "");
+    if (toStandardOutput) {
+      NoteInputLostMessage(Own(text::kCliPrefix) + ShownInput() + ": " +
+                           Own(text::kCliInputLostMidStream) + "\n");
+    }
+    const StreamResult result = writer ? mask_.Write(*writer) : StreamResult::WriteFailed;
+    // OUT may be IN, and a file still mapped cannot be replaced everywhere.
+    NoteInputInUse(nullptr, 0);
+    input_.view.reset();
+    NoteOutputInProgress("");
+    if (result == StreamResult::OutOfMemory) return WantOfMemory();
+    if (result != StreamResult::Written || !writer->Commit()) {
+      if (toStandardOutput) {
+        return Refused(Own(text::kCliStandardOutput) + ": " + Own(text::kCliStandardOutputFailed));
+      }
+      return Refused(request_.output + ": " + Own(text::kSaveFailed));
+    }
+    return std::nullopt;
   }
-  if (result != StreamResult::Written || !writer->Commit()) {
-    *err += std::string(text::kSaveFailed) + " " + request.output + "\n";
-    return kCliRefused;
+
+  void Report(const Failure& failure) {
+    err_ += Own(text::kCliPrefix) + failure.message + "\n";
+    if (failure.exitCode != kCliUsage) return;
+    const std::string command = request_.command.empty()
+                                    ? "belmo-mask --help"
+                                    : "belmo-mask " + request_.command + " --help";
+    err_ += Own(text::kCliHintBefore) + command + Own(text::kCliHintAfter) + "\n";
   }
-  *out += text::kCliWritten + request.output + "\n";
-  return kCliOk;
-}
+
+  // With the result on standard output, every message goes to standard error.
+  void Summarize() {
+    const bool toStandardOutput = request_.output == kStandardStream;
+    (toStandardOutput ? err_ : out_) +=
+        Own(text::kCliWritten) + Shown(request_.output, text::kCliStandardOutput) + "\n";
+    int64_t total = 0;
+    for (const SampleRange& range : ranges_) total += range.end - range.start;
+    err_ += Own(text::kCliSummaryBefore) + std::to_string(ranges_.size()) +
+            Own(text::kCliSummaryCount) + TimeText(total) + Own(text::kCliSummaryAfter) + "\n";
+    for (const SampleRange& range : ranges_) {
+      err_ += "  " + TimeText(range.start) + "-" + TimeText(range.end) + "\n";
+    }
+  }
+
+  FileStore& files_;
+  CliConsole& console_;
+  std::string& out_;
+  std::string& err_;
+  Request request_;
+  MaskSettings settings_;
+  std::vector<Wanted> wanted_;
+  Input input_;
+  std::vector<SampleRange> ranges_;  // merged, in time order
+  TwiddleTables tables_;
+  StreamedMask mask_;
+};
 
 }  // namespace
 
-int RunMaskCli(const std::vector<std::string>& args, FileStore& files, std::string* out,
-               std::string* err) {
+int RunMaskCli(const std::vector<std::string>& args, FileStore& files, CliConsole& console,
+               std::string* out, std::string* err) {
   if (args.empty()) {
-    *err += text::kCliUsage;
+    *err += console.OwnText(std::string(text::kCliPrefix) + text::kCliNoCommand + "\n" +
+                            text::kCliHintBefore + "belmo-mask --help" + text::kCliHintAfter +
+                            "\n");
     return kCliUsage;
   }
   if (args[0] == "--help" || args[0] == "-h") {
-    *out += text::kCliUsage;
+    *out += console.OwnText(FullHelp());
     return kCliOk;
   }
   if (args[0] == "--version") {
     *out += std::string("belmo-mask ") + BELMO_VERSION + "\n";
     return kCliOk;
   }
-  return Run(args, files, out, err);
+  return MaskCommand(files, console, out, err).Run(args);
+}
+
+int RunMaskCli(const std::vector<std::string>& args, FileStore& files, std::string* out,
+               std::string* err) {
+  CliConsole plain;
+  return RunMaskCli(args, files, plain, out, err);
 }
 
 }  // namespace belmo

@@ -3,6 +3,7 @@
 // arithmetic; the input is read and checked as the program loads a file.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,29 @@ namespace belmo {
 
 enum CliExit { kCliOk = 0, kCliRefused = 1, kCliUsage = 2 };
 
+// What belmo-mask needs of its process besides files: the console's
+// encoding, and the standard streams for "-" as the input, the output or
+// a ranges file. The plain one converts nothing and has no streams.
+class CliConsole {
+ public:
+  virtual ~CliConsole() = default;
+  // One of the program's own texts (code page 932) as the console shows
+  // it. File names and the values the user typed never pass through here:
+  // they are shown as they came.
+  virtual std::string OwnText(const std::string& cp932) { return cp932; }
+  // All of standard input; null when it cannot be read or held.
+  virtual std::unique_ptr<FileView> ReadStandardInput() { return nullptr; }
+  // Standard output for the result; null when it cannot be had.
+  virtual std::unique_ptr<FileWriter> StandardOutput() { return nullptr; }
+  // A WAVE image is never written to a screen.
+  virtual bool OutputIsTerminal() { return false; }
+};
+
 // args are the arguments after the program name. out and err receive the
-// texts for standard output and standard error, in code page 932.
+// texts for standard output and standard error, ready for the console.
+// When the result goes to standard output, out stays empty.
+int RunMaskCli(const std::vector<std::string>& args, FileStore& files, CliConsole& console,
+               std::string* out, std::string* err);
 int RunMaskCli(const std::vector<std::string>& args, FileStore& files, std::string* out,
                std::string* err);
 

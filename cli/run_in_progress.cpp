@@ -9,6 +9,13 @@ namespace {
 uintptr_t inputBegin = 0;
 uintptr_t inputEnd = 0;
 char outputInProgress[4096] = "";
+char inputLostMessage[8192] = "";
+
+// Kept whole or not at all.
+void Keep(const std::string& text, char* dest, size_t room) {
+  const bool fits = text.size() < room;
+  std::memcpy(dest, fits ? text.c_str() : "", fits ? text.size() + 1 : 1);
+}
 
 }  // namespace
 
@@ -22,9 +29,14 @@ bool IsInInput(const void* address) {
   return at >= inputBegin && at < inputEnd;
 }
 
+void NoteInputLostMessage(const std::string& message) {
+  Keep(message, inputLostMessage, sizeof inputLostMessage);
+}
+
+const char* InputLostMessage() { return inputLostMessage; }
+
 void NoteOutputInProgress(const std::string& pendingPath) {
-  const bool fits = pendingPath.size() < sizeof outputInProgress;
-  std::memcpy(outputInProgress, fits ? pendingPath.c_str() : "", fits ? pendingPath.size() + 1 : 1);
+  Keep(pendingPath, outputInProgress, sizeof outputInProgress);
 }
 
 const char* OutputInProgress() { return outputInProgress; }

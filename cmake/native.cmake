@@ -63,3 +63,6 @@ gtest_discover_tests(belmo_unit_tests DISCOVERY_TIMEOUT 60)
 add_test(NAME BelmoMask.InputCutShortWhileRead
          COMMAND sh ${CMAKE_SOURCE_DIR}/tests/unit/input_lost_test.sh $<TARGET_FILE:belmo-mask>)
 set_tests_properties(BelmoMask.InputCutShortWhileRead PROPERTIES TIMEOUT 120)
+add_test(NAME BelmoMask.StandardStreams
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/unit/streams_test.sh $<TARGET_FILE:belmo-mask>)
+set_tests_properties(BelmoMask.StandardStreams PROPERTIES TIMEOUT 120)

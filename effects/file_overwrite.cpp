@@ -204,7 +204,10 @@ class FileOverwriteMask final : public Mask {
 
   int64_t PieceUnit() const override { return 1; }
   bool ReadsSamples() const override { return false; }
+  // Every span hears the source from its beginning.
   MaskOutcome Begin(const ByteSpan&, int64_t, const Recording&) override {
+    position_ = 0;
+    ended_ = false;
     return MaskOutcome::Applied;
   }
 

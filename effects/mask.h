@@ -65,7 +65,8 @@ class Mask {
   // Before the first piece of the span (offsets in the image), with the
   // longest piece the caller will pass and the recording as it is before
   // the mask: what could fail for want of memory is had here, before the
-  // caller changes anything.
+  // caller changes anything. Begun again for another span, a mask starts
+  // that span as a freshly planned one would.
   virtual MaskOutcome Begin(const ByteSpan& span, int64_t longestPiece,
                             const Recording& original) = 0;
   // Rewrites the next length bytes of the span, held in block. False when
@@ -74,6 +75,11 @@ class Mask {
   // True once a mask with an end of its own (the file played once) has
   // reached it; the rest of its span is silence.
   virtual bool Exhausted() const { return false; }
+  // How many bytes before its span Begin may read of the recording. A
+  // driver running the mask over several spans in one pass keeps that much
+  // of what it has written, since the bytes there may be an earlier span's
+  // result.
+  virtual int64_t LookBehind() const { return 0; }
 };
 
 // Each mask's plan: its checks in its order, then the mask ready to run.

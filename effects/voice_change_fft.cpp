@@ -171,6 +171,9 @@ class FftVoiceMask final : public Mask {
 
   int64_t PieceUnit() const override { return FftFrameBytes(format_.Encoding, n_); }
   bool ReadsSamples() const override { return true; }
+  // The tail's frame ends where the span ends, so it starts less than a
+  // frame before the span.
+  int64_t LookBehind() const override { return PieceUnit(); }
 
   // The work arrays, the tables' room and the tail come before the caller's
   // undo copy, so running short of memory changes nothing, and the tail is

@@ -312,6 +312,11 @@ void MaskCliSeeds() {
       {"voice", "in24.wav", "out.wav", "--method", "fft", "--fft-size", "512", "--end", "0.7"},
       {"sine", "inmu.wav", "out.wav", "--start", "0.1"},
       {"file", "in24.wav", "out.wav", "--source", "srcf.wav", "--mode", "once"},
+      {"voice", "in.wav", "out.wav", "--method=fft", "--fft-size=512", "--ranges", "labels.txt"},
+      {"sine", "-", "-", "--range", "0.1-0.2", "--range", "0:00.15-0:00.4", "--hz=440"},
+      {"file", "in8.wav", "-", "--source", "src.wav", "--ranges", "-"},
+      {"voice", "--ratio", "1,5", "--", "in.wav", "out.wav"},
+      {"sine", "--help"},
   };
   int n = 0;
   for (const auto& args : cases) {

@@ -1,16 +1,20 @@
 // belmo-mask's arguments: the input, split at zero bytes, is the argument
 // list. The files it can name are in memory: in.wav and in8.wav to mask,
-// src.wav to overwrite with and settings.ini. A refused run must leave every
-// file as it was; a successful one writes one file that is still a WAVE
-// file of the same size.
+// src.wav to overwrite with, settings.ini and labels.txt; standard input
+// holds in.wav, standard output is collected. A refused run must leave
+// every file as it was and write nothing to standard output, saying why
+// with the program's name first (a usage error with a hint to --help); a
+// successful one writes one WAVE of the size of its input, to one file or
+// to standard output, and standard output carries nothing else.
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "cli/cli_values.h"
 #include "cli/mask_cli.h"
 #include "document/wav_document.h"
 #include "fuzz/fuzz_support.h"
-#include "numtext/number_text.h"
 #include "settings/mask_settings.h"
 
 namespace {
@@ -36,6 +40,8 @@ const fuzz::MemoryFileStore& InitialFiles() {
     settings.OverWriteType = 1;
     const std::string text = FormatSettingsText(settings);
     store.files["settings.ini"].assign(text.begin(), text.end());
+    const std::string labels = "# start\tend\tlabel\n0.1\t0.2\tone\n0.15\t0:00.3\ttwo\n0.5,0.9\n";
+    store.files["labels.txt"].assign(labels.begin(), labels.end());
     return store;
   }();
   return files;
@@ -45,12 +51,53 @@ const fuzz::MemoryFileStore& InitialFiles() {
 // buffer of length / ratio samples: honest work, but too long for a fuzz
 // run (see apply_mask_fuzz.cpp).
 bool RatiosFitAFuzzRun(const std::vector<std::string>& args) {
-  for (size_t i = 0; i + 1 < args.size(); ++i) {
-    if (args[i] != "--ratio") continue;
-    const double ratio = TextToNumber(args[i + 1]);
-    if (ratio > 0 && ratio < 1.0 / 64) return false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string value;
+    if (args[i] == "--ratio" && i + 1 < args.size()) {
+      value = args[i + 1];
+    } else if (args[i].rfind("--ratio=", 0) == 0) {
+      value = args[i].substr(8);
+    } else {
+      continue;
+    }
+    double ratio = 0;
+    if (ReadNumber(value, &ratio) && ratio > 0 && ratio < 1.0 / 64) return false;
   }
   return true;
+}
+
+class FuzzConsole : public CliConsole {
+ public:
+  std::unique_ptr<FileView> ReadStandardInput() override {
+    fuzz::MemoryFileStore stream;
+    stream.files["stdin"] = InitialFiles().files.at("in.wav");
+    return stream.OpenView("stdin");
+  }
+  std::unique_ptr<FileWriter> StandardOutput() override {
+    return std::make_unique<Collector>(&output);
+  }
+
+  std::vector<uint8_t> output;
+
+ private:
+  class Collector : public FileWriter {
+   public:
+    explicit Collector(std::vector<uint8_t>* bytes) : bytes_(bytes) {}
+    bool Append(const uint8_t* bytes, size_t size) override {
+      bytes_->insert(bytes_->end(), bytes, bytes + size);
+      return true;
+    }
+    bool Commit() override { return true; }
+
+   private:
+    std::vector<uint8_t>* bytes_;
+  };
+};
+
+bool IsWaveOfSize(const std::vector<uint8_t>& bytes, size_t size) {
+  WaveFormat fields;
+  return bytes.size() == size &&
+         InspectWaveImage(bytes.data(), bytes.size(), &fields) == WaveCheck::Ok;
 }
 
 }  // namespace
@@ -69,15 +116,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!RatiosFitAFuzzRun(args)) return 0;
 
   fuzz::MemoryFileStore files = InitialFiles();
+  FuzzConsole console;
   std::string out;
   std::string err;
-  const int exit = RunMaskCli(args, files, &out, &err);
+  const int exit = RunMaskCli(args, files, console, &out, &err);
   BELMO_FUZZ_CHECK(exit == kCliOk || exit == kCliRefused || exit == kCliUsage);
-  // Every refusal says why.
-  if (exit != kCliOk) BELMO_FUZZ_CHECK(!err.empty());
 
   const auto& before = InitialFiles().files;
   if (exit != kCliOk) {
+    // Every refusal says why, in the program's name, and changes nothing.
+    BELMO_FUZZ_CHECK(err.rfind("belmo-mask: ", 0) == 0);
+    if (exit == kCliUsage) BELMO_FUZZ_CHECK(err.find(" --help") != std::string::npos);
+    BELMO_FUZZ_CHECK(console.output.empty());
     BELMO_FUZZ_CHECK(files.files == before);
     return 0;
   }
@@ -88,6 +138,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ++written;
     WaveFormat fields;
     BELMO_FUZZ_CHECK(InspectWaveImage(bytes.data(), bytes.size(), &fields) == WaveCheck::Ok);
+  }
+  if (!console.output.empty()) {
+    // The WAVE went to standard output: nothing else did, and no file.
+    BELMO_FUZZ_CHECK(out.empty() && written == 0);
+    BELMO_FUZZ_CHECK(IsWaveOfSize(console.output, before.at("in.wav").size()) ||
+                     IsWaveOfSize(console.output, before.at("in8.wav").size()) ||
+                     IsWaveOfSize(console.output, before.at("in24.wav").size()) ||
+                     IsWaveOfSize(console.output, before.at("inmu.wav").size()));
   }
   BELMO_FUZZ_CHECK(written <= 1);
   BELMO_FUZZ_CHECK(files.files.size() >= before.size());

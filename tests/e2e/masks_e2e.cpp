@@ -356,8 +356,11 @@ TEST(Masks, OverwriteFileThatCannotBeUsedChangesNothing) {
   }
 }
 
-// belmo-mask.exe, beside the driver, as a Windows user runs it.
-int RunMaskTool(const std::string& arguments) {
+// belmo-mask.exe, beside the driver, as a Windows user runs it; with its
+// standard streams on files when they are named, as a pipeline hands them
+// over.
+int RunMaskTool(const std::string& arguments, const std::string& in = "",
+                const std::string& out = "", const std::string& err = "") {
   char driver[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, driver, sizeof driver);
   std::string exe(driver);
@@ -365,11 +368,26 @@ int RunMaskTool(const std::string& arguments) {
   std::string line = "\"" + exe + "\" " + arguments;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return -1;
+  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+  HANDLE streams[3] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
+  const bool redirected = !in.empty();
+  if (redirected) {
+    streams[0] = CreateFileA(in.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherited, OPEN_EXISTING,
+                             0, nullptr);
+    streams[1] = CreateFileA(out.c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr);
+    streams[2] = CreateFileA(err.c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = streams[0];
+    startup.hStdOutput = streams[1];
+    startup.hStdError = streams[2];
   }
+  PROCESS_INFORMATION process = {};
+  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, redirected, 0,
+                                      nullptr, nullptr, &startup, &process);
+  for (HANDLE stream : streams) {
+    if (stream != INVALID_HANDLE_VALUE) CloseHandle(stream);
+  }
+  if (!started) return -1;
   WaitForSingleObject(process.hProcess, 30000);
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);
@@ -409,6 +427,42 @@ TEST(MaskCommandLine, RunsTheSameMasksOnWindows) {
                         "\" --start 0.9 --end 0.8"),
             2);
   EXPECT_FALSE(FileExists(sandbox.Path("out.wav")));
+}
+
+// Standard input and output carry the WAVE untouched: in text mode a
+// 0x1A byte would end the input and every 0x0A would go out as CR LF.
+// Several ranges come from a label file with CR LF lines; the messages go
+// to standard error only.
+TEST(MaskCommandLine, PipesAndLabelFilesOnWindows) {
+  Sandbox sandbox("mask-tool-streams");
+  const Bytes take = Take();
+  ASSERT_NE(std::find(take.begin(), take.end(), 0x1A), take.end());
+  ASSERT_NE(std::find(take.begin(), take.end(), 0x0A), take.end());
+  ASSERT_TRUE(WriteFileBytes(sandbox.Path("take.wav"), take));
+  const std::string labels = "0.1\t0.2\tone\r\n0.15\t0.3\ttwo\r\n0.6\t0.7\tthree\r\n";
+  ASSERT_TRUE(WriteFileBytes(sandbox.Path("labels.txt"), Bytes(labels.begin(), labels.end())));
+
+  ASSERT_EQ(RunMaskTool("voice - - --method fft --fft-size 512 --ratio 1.25 --ranges \"" +
+                            sandbox.Path("labels.txt") + "\"",
+                        sandbox.Path("take.wav"), sandbox.Path("out.wav"), sandbox.Path("err.txt")),
+            0);
+  Bytes expected = take;
+  UndoRecord undo;
+  TwiddleTables tables;
+  ApplyVoiceChangeFft(expected, kTakeLayout, 0.1, 0.3, 1.25, 0, tables, undo);
+  ApplyVoiceChangeFft(expected, kTakeLayout, 0.6, 0.7, 1.25, 0, tables, undo);
+  EXPECT_TRUE(FileBytes(sandbox.Path("out.wav")) == expected);
+  const Bytes err = FileBytes(sandbox.Path("err.txt"));
+  const std::string messages(err.begin(), err.end());
+  EXPECT_NE(messages.find("  0.100-0.300\r\n  0.600-0.700\r\n"), std::string::npos) << messages;
+
+  // Refused: nothing on standard output, the reason on standard error.
+  EXPECT_EQ(RunMaskTool("sine - - --db 10", sandbox.Path("take.wav"), sandbox.Path("out.wav"),
+                        sandbox.Path("err.txt")),
+            2);
+  EXPECT_TRUE(FileBytes(sandbox.Path("out.wav")).empty());
+  const Bytes refusal = FileBytes(sandbox.Path("err.txt"));
+  EXPECT_EQ(std::string(refusal.begin(), refusal.end()).rfind("belmo-mask: ", 0), 0u);
 }
 
 }  // namespace

@@ -193,6 +193,77 @@ TEST(StreamedMask, WritesWhatTheProgramLeavesInTheImage) {
   }
 }
 
+// Several ranges in one pass must write what masking each range in turn,
+// earliest first, leaves in the image: for every mask, also where a
+// range's FFT tail reaches back over the ranges before it (already masked
+// when their turn came), where the spans of two ranges meet at a low rate,
+// and whatever the size of the pieces.
+TEST(StreamedMask, SeveralRangesWriteWhatOneRunPerRangeLeaves) {
+  const Format formats[] = {{16, 2, 44100}, {8, 1, 8000}, {24, 2, 48000}, {32, 1, 22050, 3},
+                            {16, 2, 900}};
+  const std::vector<std::vector<SampleRange>> rangeSets = {
+      {{0, 10}, {11, 13}, {14, 400}, {700, 1000}},
+      {{100, 150}, {160, 170}, {175, 180}, {181, 182}, {990, 1000}},
+      {{80, 100}, {101, 150}, {300, 999}},
+  };
+  MemoryFiles files;
+  files.files[kSourcePath] = Recording({8, 1, 11025}, 0.1);
+  for (const Format& format : formats) {
+    const Bytes image = Recording(format, 1.0);
+    for (const Job& job : Jobs()) {
+      for (const std::vector<SampleRange>& ranges : rangeSets) {
+        WavDocument oneByOne = DocumentOf(image);
+        UndoRecord undo;
+        TwiddleTables tables;
+        for (const SampleRange& range : ranges) {
+          ASSERT_EQ(RunMask(job.kind, range, job.settings, oneByOne, undo, files, tables),
+                    MaskOutcome::Applied);
+        }
+        for (size_t piece : {kStreamPieceBytes, size_t{1000}}) {
+          SCOPED_TRACE(testing::Message() << job.name << ", " << format.bits << "-bit "
+                                          << format.channels << " ch " << format.rate << " Hz, "
+                                          << ranges.size() << " ranges from " << ranges[0].start
+                                          << " ms, pieces of " << piece);
+          files.files["in.wav"] = image;
+          std::unique_ptr<FileView> view = files.OpenView("in.wav");
+          const WavDocument d = DocumentOf(image);
+          TwiddleTables streamTables;
+          StreamedMask mask(piece);
+          ASSERT_EQ(mask.Prepare(job.kind, ranges, job.settings, *view, d.Format, d.LengthMs,
+                                 files, streamTables),
+                    MaskOutcome::Applied);
+          files.files.erase("out.wav");
+          std::unique_ptr<FileWriter> writer = files.BeginReplace("out.wav");
+          ASSERT_EQ(mask.Write(*writer), StreamResult::Written);
+          ASSERT_TRUE(writer->Commit());
+          ASSERT_TRUE(files.files["out.wav"] == oneByOne.Image);
+        }
+      }
+    }
+  }
+}
+
+// Ranges out of order, overlapping or touching are the caller's to merge;
+// handed over as they are, they are refused before anything is written.
+TEST(StreamedMask, RangesMustComeMergedInTimeOrder) {
+  const Bytes image = Recording({16, 1, 8000}, 1.0);
+  MemoryFiles files;
+  files.files["in.wav"] = image;
+  const WavDocument d = DocumentOf(image);
+  const std::vector<std::vector<SampleRange>> refused = {
+      {}, {{500, 600}, {100, 200}}, {{100, 300}, {200, 400}}, {{100, 200}, {200, 300}},
+      {{100, 200}, {300, 1001}}};
+  for (const std::vector<SampleRange>& ranges : refused) {
+    std::unique_ptr<FileView> view = files.OpenView("in.wav");
+    TwiddleTables tables;
+    StreamedMask mask;
+    EXPECT_EQ(mask.Prepare(MaskKind::Sine, ranges, MaskSettings(), *view, d.Format, d.LengthMs,
+                           files, tables),
+              MaskOutcome::RangeInvalid)
+        << ranges.size() << " ranges";
+  }
+}
+
 // A range reaching the length the device reports (rounded up to a whole
 // millisecond) stops at the last whole frame of the data chunk: the chunk
 // after it (a title) and the header keep every byte, in the window and in
