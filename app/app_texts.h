@@ -46,6 +46,8 @@ inline constexpr char kInfoStopped[] = "停止中";
 inline constexpr char kInfoNoFile[] = "ファイルが開かれてません";
 inline constexpr char kRecoveringWorkingCopy[] =
     "前回正常終了しなかったため削除されなかった一時ファイルを開きます。";
+inline constexpr char kHelpFileNotOpened[] =
+    "ヘルプファイル(Belmo_help.chm)を開けませんでした。belmo.exe と同じフォルダにあるかを確認してください。";
 
 // Paths the program was given (command line, a second start) that it cannot use.
 inline constexpr char kPathTooLong[] =

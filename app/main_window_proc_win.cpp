@@ -1,10 +1,15 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 #include "app/about_window_win.h"
+#include "app/app_state.h"
+#include "app/app_texts.h"
 #include "app/command_ids.h"
 #include "app/main_commands_win.h"
 #include "app/main_window_win.h"
+#include "app/message_box_win.h"
 #include "app/window_layout_win.h"
 #include "app/open_file_win.h"
 #include "app/program_folder_win.h"
@@ -25,10 +30,14 @@ constexpr char kHelpFile[] = "Belmo_help.chm";
 // Open asks about unsaved changes, then for the file.
 void OnOpen() { OpenDocumentFile(nullptr); }
 
-// The bare name resolves against the current directory: the program's own
-// after start-up.
+// By its full path: a file dialog makes the chosen file's folder the
+// current one, where a bare name would find no help.
 void OnHelp() {
-  ShellExecuteA(nullptr, "open", kHelpFile, nullptr, nullptr, SW_SHOWNORMAL);
+  const std::string path = App.ProgramDirectory + "\\" + kHelpFile;
+  HINSTANCE result = ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (reinterpret_cast<INT_PTR>(result) <= 32) {
+    ShowProductMessage(text::kHelpFileNotOpened, MB_OK | MB_ICONWARNING);
+  }
 }
 
 LRESULT FontHeightOf(HWND control) {

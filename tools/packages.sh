@@ -1,6 +1,6 @@
 # Installs the Debian packages named in $@ that are not installed yet, so
 # the scripts work on a fresh machine and cost nothing on a prepared one.
-# Sourced by run.sh and test.sh.
+# Sourced by run.sh, test.sh and tools/update_screenshots.sh.
 ensure_packages() {
   missing=""
   for package in "$@"; do

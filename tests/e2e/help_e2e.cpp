@@ -58,6 +58,24 @@ TEST(Help, MenuOpensTheHelpFileBesideTheProgram) {
   OpenHelpFromMenu(belmo, "help-viewer");
 }
 
+// Without the help file beside it the menu says so instead of doing nothing.
+TEST(Help, MissingHelpFileIsReported) {
+  Sandbox sandbox("help-missing");
+  Belmo belmo;
+  ASSERT_TRUE(belmo.Start(sandbox, ""));
+  ASSERT_NE(belmo.WaitMainWindow(), nullptr);
+  belmo.Command(kCmdHelp);
+  HWND box = belmo.WaitMessageBox();
+  ASSERT_NE(box, nullptr) << "no message for the missing help file";
+  EXPECT_EQ(Text(box), "ベルモ");
+  EXPECT_EQ(Belmo::BoxText(box),
+            "ヘルプファイル(Belmo_help.chm)を開けませんでした。belmo.exe と同じフォルダにあるかを確認してください。");
+  Belmo::Answer(box, IDOK);
+  ASSERT_TRUE(Belmo::WaitGone(box));
+  belmo.Close();
+  EXPECT_TRUE(belmo.WaitExit());
+}
+
 // test.sh unpacks the release archive and names its folder here.
 TEST(Release, UnpackedArchiveStartsAndOpensItsHelp) {
   char dir[MAX_PATH] = {};

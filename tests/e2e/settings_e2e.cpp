@@ -383,13 +383,13 @@ TEST_F(Settings, ShowsTheStoredValuesOnThreePagesAndCancelKeepsThem) {
   }
 
   ExpectPageOnShow(0);
-  Screenshot(c.top, "settings-page-sine");
+  Screenshot(c.top, "settings-stored-sine");
   ASSERT_NO_FATAL_FAILURE(ClickTab(1));
   ExpectPageOnShow(1);
-  Screenshot(c.top, "settings-page-voice");
+  Screenshot(c.top, "settings-stored-voice");
   ASSERT_NO_FATAL_FAILURE(ClickTab(2));
   ExpectPageOnShow(2);
-  Screenshot(c.top, "settings-page-file");
+  Screenshot(c.top, "settings-stored-file");
   ASSERT_NO_FATAL_FAILURE(ClickTab(0));
   ExpectPageOnShow(0);
 
@@ -416,6 +416,14 @@ TEST_F(Settings, OkStoresAllValuesForTheMasksAndForSettingsIni) {
   ASSERT_NO_FATAL_FAILURE(Start(true));
   ASSERT_NO_FATAL_FAILURE(OpenSettings());
   SettingsControls& c = *c_;
+  // The pages as a first use shows them, for the help: the defaults, with
+  // a file open to preview.
+  Screenshot(c.top, "settings-page-sine");
+  ASSERT_NO_FATAL_FAILURE(ClickTab(1));
+  Screenshot(c.top, "settings-page-voice");
+  ASSERT_NO_FATAL_FAILURE(ClickTab(2));
+  Screenshot(c.top, "settings-page-file");
+  ASSERT_NO_FATAL_FAILURE(ClickTab(0));
   ASSERT_NO_FATAL_FAILURE(Type(c.sinHz, "500"));
   ASSERT_NO_FATAL_FAILURE(Type(c.sindB, "0"));
   ASSERT_NO_FATAL_FAILURE(Type(c.voicePitch, "3"));
