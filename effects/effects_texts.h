@@ -9,6 +9,8 @@ inline constexpr char kMaskFinished[] = "処理が終了しました。";
 inline constexpr char kNoOverwriteFile[] = "上書き用ファイルが選択されていません。";
 inline constexpr char kRangeInvalid[] =
     "選択範囲が正しくありません。開始位置が終了位置より前になり、終了位置がファイルの長さを超えないように指定してください。";
+inline constexpr char kSineFrequencyInvalid[] =
+    "正弦波の周波数が正しくありません。設定で 0 より大きい値にしてください。";
 inline constexpr char kSineFrequencyTooHigh[] =
     "正弦波の周波数が高すぎるため、このファイルには書き込めません。設定で周波数を下げてください。";
 inline constexpr char kPitchRatioInvalid[] =

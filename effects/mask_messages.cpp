@@ -5,6 +5,7 @@ namespace belmo {
 const char* MaskRefusalText(MaskOutcome outcome) {
   switch (outcome) {
     case MaskOutcome::RangeInvalid: return text::kRangeInvalid;
+    case MaskOutcome::FrequencyInvalid: return text::kSineFrequencyInvalid;
     case MaskOutcome::FrequencyTooHigh: return text::kSineFrequencyTooHigh;
     case MaskOutcome::PitchRatioInvalid: return text::kPitchRatioInvalid;
     case MaskOutcome::FftSizeInvalid: return text::kFftSizeInvalid;

@@ -8,6 +8,7 @@ enum class MaskOutcome {
   Applied,
   NoDocument,
   RangeInvalid,        // not 0 <= start < end <= length, or nothing inside the data
+  FrequencyInvalid,    // a sine frequency that is not above 0
   FrequencyTooHigh,    // the sine period would be under 2 bytes
   PitchRatioInvalid,   // a pitch ratio that is not above 0
   FftSizeInvalid,      // an FFT size index outside 0..4

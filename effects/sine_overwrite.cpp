@@ -81,6 +81,9 @@ void FillSine(uint8_t* block, int32_t periodBytes, double levelDb, int64_t lengt
 MaskOutcome PlanTone(const WaveFormat& format, double sinHz, double sindB,
                      std::unique_ptr<Mask>* mask) {
   const int32_t period = SinePeriodBytes(format, sinHz);
+  // A frequency of 0 or below (from a settings.ini written by hand) is no
+  // tone at all, not one too high.
+  if (!(sinHz > 0)) return MaskOutcome::FrequencyInvalid;
   if (period < 2) return MaskOutcome::FrequencyTooHigh;
   *mask = std::make_unique<ToneMask>(period, sindB, format.Encoding);
   return MaskOutcome::Applied;

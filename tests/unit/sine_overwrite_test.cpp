@@ -145,6 +145,9 @@ TEST_P(RefusalTest, LeavesImageAndUndoRecordAlone) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusalTest,
     testing::Values(RefusalCase{"FrequencyTooHigh", 0, 0.001, 4001, MaskOutcome::FrequencyTooHigh},
+                    // No tone at all is not a tone too high.
+                    RefusalCase{"FrequencyZero", 0, 0.001, 0, MaskOutcome::FrequencyInvalid},
+                    RefusalCase{"FrequencyNegative", 0, 0.001, -440, MaskOutcome::FrequencyInvalid},
                     RefusalCase{"PastData", 0.003, 0.004, 1000, MaskOutcome::RangeInvalid},
                     RefusalCase{"NoWholeFrame", 0, 0.0001, 1000, MaskOutcome::RangeInvalid},
                     RefusalCase{"Reversed", 0.001, 0, 1000, MaskOutcome::RangeInvalid}));
