@@ -148,8 +148,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The header and everything before the samples belong to no mask, and
   // neither does anything after the data chunk (a title, a cue list).
   BELMO_FUZZ_CHECK(std::equal(image.begin(), image.begin() + dataStart, document.Image.begin()));
-  const uint64_t declaredEnd =
-      dataStart + uint64_t{fuzz::ReadLe32(image, dataStart - 4)};
+  // A size of 0 or all ones is a recorder's unfinished file: its samples
+  // run to the end of the file.
+  const uint32_t declared = fuzz::ReadLe32(image, dataStart - 4);
+  const uint64_t declaredEnd = declared == 0 || declared == 0xFFFFFFFFu
+                                   ? image.size()
+                                   : dataStart + uint64_t{declared};
   const size_t dataEnd = static_cast<size_t>(std::min<uint64_t>(declaredEnd, image.size()));
   BELMO_FUZZ_CHECK(
       std::equal(image.begin() + dataEnd, image.end(), document.Image.begin() + dataEnd));
