@@ -108,6 +108,15 @@ bool EncodingOfClaim(const FormatClaim& claim, SampleEncoding* encoding) {
   }
 }
 
+// The fields of a format that passed its checks.
+void TakeClaim(const FormatClaim& claim, SampleEncoding encoding, WaveFormat* format) {
+  format->Encoding = encoding;
+  format->FormatTag = claim.Extensible ? kTagExtensible : claim.FormatTag;
+  format->Channels = claim.Channels;
+  format->SampleRate = claim.SampleRate;
+  format->BitsPerSample = claim.BitsPerSample;
+}
+
 // The data chunk, found by walking the chunks; a file whose chunks cannot
 // be walked to one has its samples after the first "data" bytes. The
 // samples end where the chunk says, or where the file does if it was cut
@@ -174,11 +183,7 @@ WaveCheck InspectWaveImage(const uint8_t* bytes, size_t size, WaveFormat* format
   // first sample byte (tag + 8) is never beyond the end.
   WaveFormat read;
   if (!FindData(bytes, size, 4, &read)) return WaveCheck::NoDataTag;
-  read.Encoding = encoding;
-  read.FormatTag = seen.Extensible ? kTagExtensible : seen.FormatTag;
-  read.Channels = seen.Channels;
-  read.SampleRate = seen.SampleRate;
-  read.BitsPerSample = seen.BitsPerSample;
+  TakeClaim(seen, encoding, &read);
   *format = read;
   return WaveCheck::Ok;
 }
@@ -202,11 +207,7 @@ SourceCheck InspectOverwriteSource(const uint8_t* bytes, size_t size, WaveFormat
       validBits > seen.BitsPerSample || (seen.Channels != 1 && seen.Channels != 2)) {
     return SourceCheck::NotPcm;
   }
-  read.Encoding = encoding;
-  read.FormatTag = seen.Extensible ? kTagExtensible : seen.FormatTag;
-  read.Channels = seen.Channels;
-  read.SampleRate = seen.SampleRate;
-  read.BitsPerSample = seen.BitsPerSample;
+  TakeClaim(seen, encoding, &read);
   *format = read;
   return SourceCheck::Ok;
 }

@@ -84,6 +84,14 @@ std::string PressMask(Belmo& belmo, const Sandbox& sandbox, const MaskSettings& 
   return text;
 }
 
+// The range typed into the seconds boxes, a character at a time.
+void TypeRange(const MainControls& controls, const char* start, const char* end) {
+  for (auto [box, text] : {std::pair{controls.startSeconds, start}, {controls.endSeconds, end}}) {
+    Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    for (const char* ch = text; *ch != '\0'; ++ch) PostMessageA(box, WM_CHAR, *ch, 0);
+  }
+}
+
 void CloseWithoutSaving(Belmo& belmo) {
   belmo.Close();
   if (HWND question = belmo.WaitMessageBox(2000)) Belmo::Answer(question, IDNO);
@@ -152,10 +160,7 @@ TEST(Masks, FftVoiceChangeMasksARangeShorterThanOneFrame) {
   ASSERT_TRUE(belmo.Start(sandbox, " \"" + sandbox.Path("take.wav") + "\""));
   ASSERT_NE(belmo.WaitMainWindow(), nullptr);
   MainControls controls(belmo);
-  for (auto [box, text] : {std::pair{controls.startSeconds, "0.1"}, {controls.endSeconds, "0.9"}}) {
-    Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-    for (const char* ch = text; *ch != '\0'; ++ch) PostMessageA(box, WM_CHAR, *ch, 0);
-  }
+  TypeRange(controls, "0.1", "0.9");
   ASSERT_TRUE(belmo.Flush());
   PostMessageA(controls.voiceButton, BM_CLICK, 0, 0);
   HWND box = belmo.WaitMessageBox();
@@ -230,10 +235,7 @@ TEST(Masks, BroadcastWave24OpensMasksAndSavesAsItWas) {
   MainControls controls(belmo);
   ASSERT_EQ(Text(controls.infoBox), "停止中") << "the file did not open";
   EXPECT_EQ(Text(controls.endSeconds), "1.000");
-  for (auto [box, text] : {std::pair{controls.startSeconds, "0.25"}, {controls.endSeconds, "0.5"}}) {
-    Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-    for (const char* ch = text; *ch != '\0'; ++ch) PostMessageA(box, WM_CHAR, *ch, 0);
-  }
+  TypeRange(controls, "0.25", "0.5");
   ASSERT_TRUE(belmo.Flush());
   PostMessageA(controls.sineButton, BM_CLICK, 0, 0);
   HWND box = belmo.WaitMessageBox();
@@ -299,10 +301,7 @@ TEST(Masks, EditsArePatchedIntoTheWorkingCopy) {
   ASSERT_TRUE(belmo.Start(sandbox, " \"" + sandbox.Path("long.wav") + "\""));
   ASSERT_NE(belmo.WaitMainWindow(), nullptr);
   MainControls controls(belmo);
-  for (auto [box, text] : {std::pair{controls.startSeconds, "60"}, {controls.endSeconds, "61"}}) {
-    Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-    for (const char* ch = text; *ch != '\0'; ++ch) PostMessageA(box, WM_CHAR, *ch, 0);
-  }
+  TypeRange(controls, "60", "61");
   ASSERT_TRUE(belmo.Flush());
   const std::string copy = sandbox.Path("temp.tmp");
   const uint64_t identity = FileIdentity(copy);
