@@ -117,12 +117,24 @@ void TakeClaim(const FormatClaim& claim, SampleEncoding encoding, WaveFormat* fo
   format->BitsPerSample = claim.BitsPerSample;
 }
 
+// Whether a chunk starts at offset: an id of printable characters and a
+// size that fits the file. Samples pass both tests together only rarely.
+bool IsChunkHeader(const uint8_t* bytes, size_t size, size_t offset) {
+  if (offset > size || size - offset < 8) return false;
+  for (size_t i = 0; i < 4; ++i) {
+    if (bytes[offset + i] < 0x20 || bytes[offset + i] > 0x7E) return false;
+  }
+  return ReadLe32(bytes + offset + 4) <= size - offset - 8;
+}
+
 // The data chunk, found by walking the chunks; a file whose chunks cannot
 // be walked to one has its samples after the first "data" bytes. The
 // samples end where the chunk says, or where the file does if it was cut
 // short: a chunk after the data (a title, a cue list) is never taken for
-// samples. A size of 0 or of all ones is what a recorder leaves when it
-// never finished the file; then the samples run to the end of the file.
+// samples. A size of all ones, or of 0 with no chunk after it, is what a
+// recorder leaves when it never finished the file; then the samples run to
+// the end of the file. A size of 0 followed by a chunk is a finished file
+// without samples, and its next chunk is no sound.
 bool FindData(const uint8_t* bytes, size_t size, size_t bytesAfterTag, WaveFormat* format) {
   ChunkSpan data;
   if (!FindChunk(bytes, size, "data", &data)) {
@@ -132,7 +144,9 @@ bool FindData(const uint8_t* bytes, size_t size, size_t bytesAfterTag, WaveForma
     data.Declared = ReadLe32(bytes + tag + 4);
   }
   format->DataTagOffset = data.Offset;
-  const bool unfinished = data.Declared == 0 || data.Declared == 0xFFFFFFFFu;
+  const bool unfinished =
+      data.Declared == 0xFFFFFFFFu ||
+      (data.Declared == 0 && !IsChunkHeader(bytes, size, static_cast<size_t>(data.Offset) + 8));
   format->DataEnd = unfinished ? static_cast<int64_t>(size)
                                : format->DataStart() + data.BodyBytes(size);
   return true;
@@ -240,9 +254,11 @@ int64_t LengthMsByChunks(const uint8_t* bytes, size_t size, const WaveFormat& fo
   const double bytesPerSecond = static_cast<double>(format.SampleRate) * format.Channels *
                                 format.BitsPerSample / 8;
   if (!(bytesPerSecond > 0)) return -1;
+  // The data's end is the reader's (an unfinished chunk runs to the end of
+  // the file); the chunk still has to be found by walking.
   ChunkSpan data;
-  if (!FindChunk(bytes, size, "data", &data)) return -1;
-  const double dataBytes = static_cast<double>(data.BodyBytes(size));
+  if (!FindChunk(bytes, size, "data", &data) || data.Offset != format.DataTagOffset) return -1;
+  const double dataBytes = static_cast<double>(format.DataEnd - format.DataStart());
   return RoundHalfEven(dataBytes * 1000 / bytesPerSecond);
 }
 

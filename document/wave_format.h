@@ -119,8 +119,8 @@ bool FindChunk(const uint8_t* bytes, size_t size, const char* id, ChunkSpan* chu
 
 // The play length in milliseconds the way the sound device measures it:
 // the data chunk found by walking the chunks (not the first "data" bytes),
-// its size limited to the bytes really present, and ms = round-half-even(
-// bytes x 1000 / (rate x channels x bits / 8)). -1 when no data chunk is
+// its samples where format (read from these bytes) says they end, and
+// ms = round-half-even(bytes x 1000 / (rate x channels x bits / 8)). -1 when no data chunk is
 // found or the format has no bytes per second.
 int64_t LengthMsByChunks(const uint8_t* bytes, size_t size, const WaveFormat& format);
 

@@ -165,6 +165,38 @@ TEST(InspectWaveImage, ReadsTheFormatChunkWhereverItStands) {
   }
 }
 
+// Where the samples end decides which bytes a mask may touch and how long
+// the recording is; the reader and the length must agree on it.
+TEST(InspectWaveImage, DataEndsWhereTheChunkSaysOrAtTheEndOfAnUnfinishedFile) {
+  const std::string allOnes("\xFF\xFF\xFF\xFF", 4);
+  const std::string zero("\0\0\0\0", 4);
+  struct Case {
+    const char* name;
+    size_t samples;
+    std::string declared;  // poked over the data chunk's size; empty keeps it
+    bool titleAfter;
+    size_t expectedSamples;
+  };
+  const Case cases[] = {
+      {"finished, title after", 800, "", true, 800},
+      {"unfinished (size 0)", 800, zero, false, 800},
+      {"unfinished (all ones)", 800, allOnes, false, 800},
+      {"finished without samples, title after", 0, "", true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WaveBuilder builder = WaveBuilder().SampleRate(8000).Bits(8).SampleBytes(c.samples);
+    if (c.titleAfter) builder.After("LIST", "INFOINAM\x04\0\0\0Name");
+    std::vector<uint8_t> image = builder.Build();
+    if (!c.declared.empty()) test::Poke(image, builder.DataTagOffset() + 4, c.declared);
+    WaveFormat format;
+    ASSERT_EQ(InspectWaveImage(image.data(), image.size(), &format), WaveCheck::Ok);
+    EXPECT_EQ(format.DataEnd - format.DataStart(), static_cast<int64_t>(c.expectedSamples));
+    EXPECT_EQ(LengthMsByChunks(image.data(), image.size(), format),
+              static_cast<int64_t>(c.expectedSamples) * 1000 / 8000);
+  }
+}
+
 // A refusal says what the file is, in words, and what to make of it.
 TEST(LoadRefusalText, NamesTheFormat) {
   struct Case {
