@@ -34,7 +34,12 @@ double PowerOfTen(int64_t exponent) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsSeparator(char c) { return IsBlank(c) || c == ','; }
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool HasDigit(std::string_view text) {
+  for (char c : text) {
+    if (c >= '0' && c <= '9') return true;
+  }
+  return false;
+}
 
 // The next field of a ranges line: up to a separator, without the double
 // quotes a CSV writer may put around it.
@@ -70,9 +75,11 @@ LineKind ReadRangeLine(std::string_view line, bool first, ListedRange* range) {
   while (at < line.size() && IsBlank(line[at])) ++at;
   if (at == line.size() || line[at] == '#' || line[at] == '\\') return LineKind::Skipped;
   const std::string_view start = Field(line, &at);
+  // A heading is words ("start", "開始"); a first field with a digit in it
+  // is a time typed wrong, and dropping that range unsaid would leave a
+  // name unmasked.
   if (!ReadTime(start, &range->start)) {
-    return first && !start.empty() && IsLetter(start.front()) ? LineKind::Heading
-                                                                : LineKind::Malformed;
+    return first && !start.empty() && !HasDigit(start) ? LineKind::Heading : LineKind::Malformed;
   }
   if (!SkipSeparator(line, &at)) return LineKind::Malformed;
   const std::string_view end = Field(line, &at);
