@@ -1,7 +1,9 @@
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <string>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -106,20 +108,49 @@ void KeepOwnerAndMode(int fd, const struct stat& old) {
   if (groupKept || !groupHasMore) fchmod(fd, mode);
 }
 
-// A stale pending file from an interrupted run is removed, not reused: its
-// mode and owner are not this run's, and it may be a planted link.
-std::FILE* CreatePending(const std::string& pending, const std::string& target) {
+// The pending file is always one this run makes anew (O_EXCL): a file of
+// that name already there, whether a crashed run's, another run's still
+// being written or the user's own, is never written through, replaced or
+// removed; the next free name is taken instead, and a short one in the
+// same folder when the target's name leaves no room for a suffix.
+int CreatePendingFile(const std::string& target, mode_t mode, std::string* pending) {
+  const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+  const std::string shortBase = (folder.empty() ? std::string() : folder.string() + "/") +
+                                ".belmo-new-" + std::to_string(getpid());
+  bool nameTooLong = false;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = nameTooLong ? shortBase + "-" + std::to_string(attempt)
+                                   : PendingPathOf(target);
+    if (!nameTooLong && attempt > 0) name += std::to_string(attempt);
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0) {
+      *pending = std::move(name);
+      return fd;
+    }
+    if (errno == ENAMETOOLONG && !nameTooLong) {
+      nameTooLong = true;
+    } else if (errno != EEXIST) {
+      return -1;
+    }
+  }
+  return -1;
+}
+
+// Only a regular file is replaced, and only one its writer may write: a
+// device or a pipe named as the output (/dev/null) would otherwise become
+// a plain file in its place, and a read-only recording would be rewritten
+// although it refuses writing.
+std::FILE* CreatePending(const std::string& target, std::string* pending) {
   struct stat old;
-  const bool replacing = stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-  unlink(pending.c_str());
-  const int fd = open(pending.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                      replacing ? 0600 : 0666);
+  const bool replacing = stat(target.c_str(), &old) == 0;
+  if (replacing && (!S_ISREG(old.st_mode) || access(target.c_str(), W_OK) != 0)) return nullptr;
+  const int fd = CreatePendingFile(target, replacing ? 0600 : 0666, pending);
   if (fd < 0) return nullptr;
   if (replacing) KeepOwnerAndMode(fd, old);
   std::FILE* file = fdopen(fd, "wb");
   if (file == nullptr) {
     close(fd);
-    unlink(pending.c_str());
+    unlink(pending->c_str());
   }
   return file;
 }
@@ -138,8 +169,9 @@ void FlushFolderOf(const std::string& path) {
 }
 #else
 std::string ReplacementTarget(const std::string& path) { return path; }
-std::FILE* CreatePending(const std::string& pending, const std::string&) {
-  return std::fopen(pending.c_str(), "wb");
+std::FILE* CreatePending(const std::string& target, std::string* pending) {
+  *pending = PendingPathOf(target);
+  return std::fopen(pending->c_str(), "wb");
 }
 bool FlushToDisk(std::FILE*) { return true; }
 void FlushFolderOf(const std::string&) {}
@@ -193,8 +225,8 @@ bool StdFileStore::WriteWhole(const std::string& path, const uint8_t* bytes, siz
 std::unique_ptr<FileWriter> StdFileStore::BeginReplace(const std::string& path) {
   const std::string target = ReplacementTarget(path);
   if (target.empty()) return nullptr;
-  std::string pending = PendingPathOf(target);
-  std::FILE* file = CreatePending(pending, target);
+  std::string pending;
+  std::FILE* file = CreatePending(target, &pending);
   if (file == nullptr) return nullptr;
   return std::make_unique<PendingFile>(target, std::move(pending), file);
 }
