@@ -99,9 +99,12 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
   // A left-over working copy first gets the edit a crash interrupted.
   const std::string workingCopy = BufferText(document.WorkingCopyPath);
   const bool recovering = path == workingCopy;
-  if (recovering) FinishInterruptedUpdate(workingCopy, files);
+  const bool journalLeft = recovering && !FinishInterruptedUpdate(workingCopy, files);
   std::vector<uint8_t> bytes;
   if (!files.ReadWhole(path, &bytes)) return LoadOutcome::Unreadable;
+  // The copy on the disk then lacks the last edit: the image has it, and
+  // the copy is rewritten whole at the next edit.
+  const bool copyLacksEdit = journalLeft && ApplyInterruptedUpdate(workingCopy, &bytes, files);
 
   WaveFormat format;
   const WaveCheck check = InspectWaveImage(bytes.data(), bytes.size(), &format, claim);
@@ -113,8 +116,7 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
   // already holds these bytes, and it may be the only copy of the user's
   // edits, so it is neither rewritten nor removed when the load fails.
   if (!recovering) {
-    if (files.Exists(JournalPathOf(workingCopy))) files.Remove(JournalPathOf(workingCopy));
-    if (!files.WriteWhole(workingCopy, bytes.data(), bytes.size(), true)) {
+    if (!WriteWholeWorkingCopy(workingCopy, bytes.data(), bytes.size(), files)) {
       RestoreWorkingCopy(document, files);
       return LoadOutcome::WorkingCopyFailed;
     }
@@ -139,7 +141,7 @@ LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice
   document.LengthMs = lengthMs;
   document.ChangeCount = 0;
   document.HasSavedFile = !recovering;
-  document.WorkingCopyInStep = true;
+  document.WorkingCopyInStep = !copyLacksEdit;
   return LoadOutcome::Loaded;
 }
 

@@ -77,12 +77,16 @@ std::string JournalPathOf(const std::string& workingCopyPath) {
 }
 
 bool ReplaceWorkingCopy(WavDocument& document, FileStore& files) {
-  const std::string path = BufferText(document.WorkingCopyPath);
-  const std::string journal = JournalPathOf(path);
-  if (files.Exists(journal)) files.Remove(journal);
-  document.WorkingCopyInStep =
-      files.WriteWhole(path, document.Image.data(), document.Image.size(), true);
+  document.WorkingCopyInStep = WriteWholeWorkingCopy(
+      BufferText(document.WorkingCopyPath), document.Image.data(), document.Image.size(), files);
   return document.WorkingCopyInStep;
+}
+
+bool WriteWholeWorkingCopy(const std::string& path, const uint8_t* bytes, size_t size,
+                           FileStore& files) {
+  const std::string journal = JournalPathOf(path);
+  if (files.Exists(journal) && !files.Remove(journal)) return false;
+  return files.WriteWhole(path, bytes, size, true);
 }
 
 bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileStore& files) {
@@ -102,9 +106,16 @@ bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileSt
   }
   if (!files.WriteAt(path, static_cast<uint64_t>(start), document.Image.data() + start,
                      static_cast<size_t>(end - start))) {
-    return ReplaceWorkingCopy(document, files);
+    // The copy may hold part of the span now; the journal, which completes
+    // it, stays until the whole image is in its place.
+    document.WorkingCopyInStep =
+        files.WriteWhole(path, document.Image.data(), document.Image.size(), true) &&
+        files.Remove(journalPath);
+    return document.WorkingCopyInStep;
   }
-  files.Remove(journalPath);
+  // A journal left behind would, after a crash, be written over later
+  // edits: until it is gone the copy is rewritten whole.
+  if (!files.Remove(journalPath)) document.WorkingCopyInStep = false;
   return true;
 }
 
@@ -113,22 +124,36 @@ void RemoveWorkingCopy(const std::string& workingCopyPath, FileStore& files) {
   files.Remove(JournalPathOf(workingCopyPath));
 }
 
-void FinishInterruptedUpdate(const std::string& workingCopyPath, FileStore& files) {
+bool FinishInterruptedUpdate(const std::string& workingCopyPath, FileStore& files) {
   const std::string journalPath = JournalPathOf(workingCopyPath);
-  if (!files.Exists(journalPath)) return;
+  if (!files.Exists(journalPath)) return true;
   std::vector<uint8_t> journal;
   uint64_t offset = 0;
   uint64_t length = 0;
   std::unique_ptr<FileView> copy = files.OpenView(workingCopyPath);
-  if (!copy || !files.ReadWhole(journalPath, &journal)) return;  // tried again next time
+  if (!copy || !files.ReadWhole(journalPath, &journal)) return false;  // tried again next time
   if (ReadJournal(journal, copy->Size(), &offset, &length)) {
     copy.reset();
     if (!files.WriteAt(workingCopyPath, offset, journal.data() + kJournalHead,
                        static_cast<size_t>(length))) {
-      return;
+      return false;
     }
   }
   files.Remove(journalPath);
+  return true;
+}
+
+bool ApplyInterruptedUpdate(const std::string& workingCopyPath, std::vector<uint8_t>* image,
+                            FileStore& files) {
+  std::vector<uint8_t> journal;
+  uint64_t offset = 0;
+  uint64_t length = 0;
+  if (!files.ReadWhole(JournalPathOf(workingCopyPath), &journal) ||
+      !ReadJournal(journal, image->size(), &offset, &length)) {
+    return false;
+  }
+  std::memcpy(image->data() + offset, journal.data() + kJournalHead, static_cast<size_t>(length));
+  return true;
 }
 
 }  // namespace belmo

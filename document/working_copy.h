@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "document/platform.h"
 #include "document/wav_document.h"
@@ -25,6 +26,11 @@ namespace belmo {
 // trusted to hold the image. A journal of an earlier edit goes first, so it
 // can never be written into the newer copy.
 bool ReplaceWorkingCopy(WavDocument& document, FileStore& files);
+
+// The same for bytes that are not the document's yet (a load). False also
+// when an earlier journal cannot be removed.
+bool WriteWholeWorkingCopy(const std::string& path, const uint8_t* bytes, size_t size,
+                           FileStore& files);
 
 // After a mask or an Undo changed image[start, end): the copy held the rest
 // already, so only the span is written. The whole image is written instead
@@ -37,8 +43,14 @@ void RemoveWorkingCopy(const std::string& workingCopyPath, FileStore& files);
 
 // Before a copy left by a run that did not end normally is opened: a whole
 // journal is written into it; one that is not whole is dropped (the copy
-// then is as it was before that edit).
-void FinishInterruptedUpdate(const std::string& workingCopyPath, FileStore& files);
+// then is as it was before that edit). False when a journal is left
+// because it could not be read or written into the copy.
+bool FinishInterruptedUpdate(const std::string& workingCopyPath, FileStore& files);
+
+// When that failed: the journal's edit made in the copy's bytes as read,
+// so the edit is not lost with the journal. False for no whole journal.
+bool ApplyInterruptedUpdate(const std::string& workingCopyPath, std::vector<uint8_t>* image,
+                            FileStore& files);
 
 std::string JournalPathOf(const std::string& workingCopyPath);
 

@@ -20,7 +20,7 @@ class CountingFiles : public test::MemoryFiles {
   bool WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                   bool hidden) override {
     ++wholeWrites[path];
-    if (failWhole) return false;
+    if (failWhole && path == kCopy) return false;
     return MemoryFiles::WriteWhole(path, bytes, size, hidden);
   }
   bool WriteAt(const std::string& path, uint64_t offset, const uint8_t* bytes,
@@ -29,13 +29,16 @@ class CountingFiles : public test::MemoryFiles {
     if (failPatch) return false;
     auto found = files.find(path);
     if (found == files.end() || found->second.size() < offset + size) return false;
-    std::copy(bytes, bytes + size, found->second.begin() + static_cast<std::ptrdiff_t>(offset));
-    return true;
+    // A torn patch: the first half reaches the file, then the disk fails.
+    const size_t written = tearPatch ? size / 2 : size;
+    std::copy(bytes, bytes + written, found->second.begin() + static_cast<std::ptrdiff_t>(offset));
+    return !tearPatch;
   }
   std::map<std::string, int> wholeWrites;
   int patches = 0;
   bool failWhole = false;
   bool failPatch = false;
+  bool tearPatch = false;
 };
 
 WavDocument OpenDocument(CountingFiles& files) {
@@ -133,6 +136,31 @@ TEST(WorkingCopy, AnEditACrashInterruptedIsFinishedOrLeftOut) {
   }
 }
 
+// A patch torn part-way and a whole write that fails too leave the copy
+// with half the span: the journal must stay to complete it at the next
+// start. And a start that cannot write the journal into the copy still
+// opens the image with the edit.
+TEST(WorkingCopy, AnEditTheDiskTearsIsNeitherHalvedNorLost) {
+  CountingFiles files;
+  WavDocument document = OpenDocument(files);
+  files.tearPatch = true;
+  files.failWhole = true;
+  Edit(document, 3000, 3200);
+  EXPECT_FALSE(UpdateWorkingCopy(document, 3000, 3200, files));
+  ASSERT_TRUE(files.Exists(JournalPathOf(kCopy)));
+
+  files.failWhole = false;
+  EXPECT_FALSE(FinishInterruptedUpdate(kCopy, files)) << "the patch still fails";
+  std::vector<uint8_t> read = files.files[kCopy];
+  ASSERT_TRUE(ApplyInterruptedUpdate(kCopy, &read, files));
+  EXPECT_EQ(read, document.Image);
+
+  files.tearPatch = false;
+  EXPECT_TRUE(FinishInterruptedUpdate(kCopy, files));
+  EXPECT_EQ(files.files[kCopy], document.Image);
+  EXPECT_FALSE(files.Exists(JournalPathOf(kCopy)));
+}
+
 // The next start opens the copy it finds only after finishing the edit.
 TEST(WorkingCopy, ALeftOverCopyIsOpenedWithItsLastEdit) {
   struct Device : SoundDevice {
@@ -153,12 +181,18 @@ TEST(WorkingCopy, ALeftOverCopyIsOpenedWithItsLastEdit) {
   Edit(document, 50, 60);
   EXPECT_THROW(UpdateWorkingCopy(document, 50, 60, files), Crash);
 
-  CountingFiles next;
-  next.files = files.files;
-  WavDocument reopened;
-  CopyToBuffer(kCopy, reopened.WorkingCopyPath);
-  ASSERT_EQ(LoadWaveImage(kCopy, next, device, reopened), LoadOutcome::Loaded);
-  EXPECT_EQ(reopened.Image, document.Image);
+  // Also when the journal cannot be written into the copy at that start.
+  for (bool patchFails : {false, true}) {
+    SCOPED_TRACE(patchFails);
+    CountingFiles next;
+    next.files = files.files;
+    next.failPatch = patchFails;
+    WavDocument reopened;
+    CopyToBuffer(kCopy, reopened.WorkingCopyPath);
+    ASSERT_EQ(LoadWaveImage(kCopy, next, device, reopened), LoadOutcome::Loaded);
+    EXPECT_EQ(reopened.Image, document.Image);
+    EXPECT_EQ(reopened.WorkingCopyInStep, !patchFails);
+  }
 }
 
 }  // namespace
