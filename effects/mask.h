@@ -8,8 +8,9 @@
 // What one piece means depends on the mask, so that a driver choosing its
 // pieces by PieceUnit gets the bytes the whole span would get at once:
 //   tone          the period restarts at the start of every piece;
-//   FFT voice     frames of 2N samples from the start of every piece, the
-//                 bytes after the last whole one left as they are;
+//   FFT voice     frames of 2N samples from the start of every piece; the
+//                 bytes after the span's last whole frame come from one more
+//                 frame made at Begin from the recording as it was;
 //   simple voice  every piece is shifted as a block of its own;
 //   file          the source goes on where the last piece left it.
 #pragma once

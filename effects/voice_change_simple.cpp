@@ -60,6 +60,7 @@ bool AllocateResampled(const ShiftPlan& plan, Resampled* resampled) {
   // block read slowly does not fit a size_t.
   const uint64_t bytes = static_cast<uint64_t>(plan.limit) * static_cast<uint64_t>(plan.width);
   if (bytes > static_cast<uint64_t>(std::numeric_limits<std::ptrdiff_t>::max())) return false;
+  resampled->reset();  // a smaller buffer is not held beside the new one
   resampled->reset(new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]);
   return *resampled != nullptr;
 }
@@ -152,25 +153,22 @@ class SimpleVoiceMask final : public Mask {
   bool ReadsSamples() const override { return true; }
 
   // The resampled buffer for the longest piece is had before the caller's
-  // undo copy, so running short of memory changes nothing.
+  // undo copy, so running short of memory changes nothing; every later
+  // piece, being no longer, is served by it without asking for more.
   MaskOutcome Begin(const ByteSpan&, int64_t longestPiece, const Recording&) override {
-    if (!PlanShift(longestPiece, pitchRatio_, encoding_, &plan_) ||
-        !AllocateResampled(plan_, &resampled_)) {
+    ShiftPlan plan;
+    if (!PlanShift(longestPiece, pitchRatio_, encoding_, &plan) || !HaveRoomFor(plan)) {
       return MaskOutcome::OutOfMemory;
     }
     return MaskOutcome::Applied;
   }
 
-  // A piece of another length than the one begun gets a buffer of its own.
   bool Process(uint8_t* block, int64_t length) override {
     ShiftPlan plan;
     if (!PlanShift(length, pitchRatio_, encoding_, &plan)) return false;
     if (plan.limit < 1) return true;
-    if (plan.limit != plan_.limit || !resampled_) {
-      plan_ = plan;
-      if (!AllocateResampled(plan_, &resampled_)) return false;
-    }
-    Shift(block, plan_, pitchRatio_, voiceSample_, resampled_.get());
+    if (!HaveRoomFor(plan)) return false;
+    Shift(block, plan, pitchRatio_, voiceSample_, resampled_.get());
     return true;
   }
 
@@ -178,7 +176,15 @@ class SimpleVoiceMask final : public Mask {
   SampleEncoding encoding_;
   double pitchRatio_;
   double voiceSample_;
-  ShiftPlan plan_;
+  bool HaveRoomFor(const ShiftPlan& plan) {
+    if (plan.limit <= capacity_) return true;
+    capacity_ = 0;
+    if (!AllocateResampled(plan, &resampled_)) return false;
+    capacity_ = plan.limit;
+    return true;
+  }
+
+  int64_t capacity_ = 0;  // samples the resampled buffer holds
   Resampled resampled_;
 };
 

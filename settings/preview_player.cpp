@@ -289,13 +289,13 @@ bool PreviewPlayer::FillAndWrite(int header) {
 
     case PreviewKind::VoiceSimple:
     case PreviewKind::VoiceFft: {
-      // Each block is shifted as a block of its own; the FFT method's tail
-      // after the last whole frame plays as it was read.
+      // Each block is shifted as a block of its own. A block the mask
+      // could not change is never played: the preview ends instead.
       const int64_t offset = static_cast<int64_t>(blockCounter_) * bufferLength_;
       const int64_t remaining = source_.CopySamples(offset, block, bufferLength_);
       const bool last = remaining <= bufferLength_;
       const int64_t length = last ? std::max<int64_t>(remaining, 0) : bufferLength_;
-      mask_->Process(block, length);
+      if (!mask_->Process(block, length)) return false;
       if (length > 0) WriteHeader(header, length);
       return !last;
     }
