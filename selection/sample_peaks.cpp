@@ -79,7 +79,11 @@ void MeasureDecoded(const uint8_t* bytes, size_t frames, const WaveFormat& forma
         high = std::max(high, values[i]);
       }
     }
-    out[c] = {static_cast<float>(low * scale), static_cast<float>(high * scale)};
+    // Float samples may lie beyond full scale, be infinite or not numbers at
+    // all: the strip draws within full scale, and nothing for no number.
+    if (!(low <= high)) low = high = 0;
+    out[c] = {static_cast<float>(std::clamp(low * scale, -1.0, 1.0)),
+              static_cast<float>(std::clamp(high * scale, -1.0, 1.0))};
   }
 }
 

@@ -350,6 +350,10 @@ void ApplyWaveformChoice() {
 }
 
 void WaveformAfterLoad() {
+  // A drag begun on the recording before (a file handed over mid-drag)
+  // has no meaning in this one.
+  Strip.Dragging = false;
+  if (GetCapture() == StripWindow()) ReleaseCapture();
   ReleaseEnvelope();
   Strip.Changed.Clear();
   EnsureEnvelope();

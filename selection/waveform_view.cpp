@@ -102,12 +102,17 @@ bool DraggedRange(const StripDrag& drag, const WaveformView& view, int32_t lengt
   if (lengthMs <= 0) return false;
   const SampleRange& before = drag.Before;
   const uint32_t length = static_cast<uint32_t>(lengthMs);
+  // Edges of a range from a recording of another length (one loaded
+  // mid-drag) cannot be dragged in this one.
+  const bool edgesFit = before.start < before.end && before.end <= length;
   const uint32_t pointer = MsAtColumn(view, x, lengthMs);
   switch (drag.Grip) {
     case StripGrip::StartEdge:
+      if (!edgesFit) return false;
       *range = {std::min(pointer, before.end - 1), before.end};
       return true;
     case StripGrip::EndEdge:
+      if (!edgesFit) return false;
       *range = {before.start, std::clamp(pointer, before.start + 1, length)};
       return true;
     case StripGrip::NewRange:

@@ -44,6 +44,13 @@ TEST(MeasurePeaks, NormalisesEachLayoutPerChannel) {
          f.Encoding = SampleEncoding::MuLaw;
          return f;
        }(), {0xFF, 0x80, 0x00, 0x80}, {{-32124 / 32768.0f, 0}, {32124 / 32768.0f, 32124 / 32768.0f}}},
+      // Float beyond full scale, infinite, or no number at all.
+      {"float 2.0 and -inf, NaN", [] {
+         WaveFormat f = test::Format(2, 8000, 32);
+         f.Encoding = SampleEncoding::Float32;
+         return f;
+       }(), {0, 0, 0, 0x40, 0, 0, 0xC0, 0x7F, 0, 0, 0x80, 0xFF, 0, 0, 0xC0, 0x7F},
+       {{-1.0f, 1.0f}, {0, 0}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -256,6 +263,11 @@ TEST(WaveformView, PressAndDragMakeUsableRanges) {
     EXPECT_EQ(after.start, c.after.start);
     EXPECT_EQ(after.end, c.after.end);
   }
+  // An edge held while a shorter recording was loaded moves nothing.
+  const StripDrag held = PressAt(view, {1000, 2900}, length, 290, kEdgeGripPixels);
+  ASSERT_EQ(held.Grip, StripGrip::EndEdge);
+  SampleRange after;
+  EXPECT_FALSE(DraggedRange(held, view, 2000, 100, &after));
 }
 
 TEST(ChangedSpans, FollowTheMasksAndTheSingleLevelUndo) {
