@@ -16,10 +16,10 @@ namespace {
 
 bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-ProgramSituation CurrentSituation() {
+ProgramSituation CurrentSituation(bool playbackOver) {
   ProgramSituation s;
   s.DocumentOpen = Document.IsOpen();
-  s.Playing = IsPlaying(Playback.load());
+  s.Playing = !playbackOver && IsPlaying(Playback.load());
   s.Revertible = Document.HasSavedFile && IsChanged(Document);
   s.Undoable = !Undo.IsEmpty();
   s.SeekOnStopChecked = Checked(MainUi.SeekOnStopCheck);
@@ -36,8 +36,8 @@ void EnableControls(std::initializer_list<HWND> controls, bool enabled) {
 
 }  // namespace
 
-void UpdateCommandStates() {
-  const CommandStates states = WorkOutCommandStates(CurrentSituation());
+void UpdateCommandStates(bool playbackOver) {
+  const CommandStates states = WorkOutCommandStates(CurrentSituation(playbackOver));
   const MainWindowHandles& ui = MainUi;
   EnableMenuCommand(kCmdOpen, states.Open);
   EnableMenuCommand(kCmdRevert, states.Revert);

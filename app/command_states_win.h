@@ -5,7 +5,10 @@
 namespace belmo {
 
 // Called after every change of the situation: a load, a mask, an Undo, a
-// save, the start and end of playback, the seek-on-stop check box.
-void UpdateCommandStates();
+// save, the start and end of playback, the seek-on-stop check box. At the
+// end of playback the playing thread has not yet set the state back to
+// idle (and a Stop pressed just then marks it as stopping): playbackOver
+// says it is over all the same.
+void UpdateCommandStates(bool playbackOver = false);
 
 }  // namespace belmo

@@ -57,7 +57,7 @@ void OnPlaybackEnded(const PlaybackResult& result) {
     SetRange(seeked, RangeSource::Program);
   }
   WaveformPlaybackEnded();
-  UpdateCommandStates();
+  UpdateCommandStates(true);
 }
 
 void OnPlayButton() {
