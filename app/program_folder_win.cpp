@@ -35,15 +35,6 @@ std::string CanonicalFolder(const std::string& directory) {
   return path;
 }
 
-// The first program resolves a handed path against its own current
-// directory, which is not the second start's.
-std::string AbsolutePath(const std::string& path) {
-  if (path.empty()) return path;
-  char full[MAX_PATH];
-  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  return length > 0 && length < sizeof full ? std::string(full, length) : path;
-}
-
 HWND FindProgramOfFolder(uint64_t folderKey) {
   for (HWND window = FindWindowExA(nullptr, nullptr, kMainWindowClass, nullptr); window;
        window = FindWindowExA(nullptr, window, kMainWindowClass, nullptr)) {
@@ -96,6 +87,15 @@ void BringProgramForward() {
 }
 
 }  // namespace
+
+// The first program also resolves a handed path against its own current
+// folder, which is not the second start's.
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty()) return path;
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
 
 bool HandOffToRunningProgram(const std::string& programDirectory, const std::string& file) {
   App.FolderKey = ProgramFolderKey(CanonicalFolder(programDirectory));

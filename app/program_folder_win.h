@@ -14,6 +14,11 @@ namespace belmo {
 // to it, or the user told why that failed, and this start is to end.
 bool HandOffToRunningProgram(const std::string& programDirectory, const std::string& file);
 
+// The full path of a file or folder named relative to the current folder,
+// which is not the one later commands run in (the program's own folder, a
+// file dialog's); unchanged when the full path would not fit.
+std::string AbsolutePath(const std::string& path);
+
 // Handlers of the main window for the first program's side.
 LRESULT OnQueryProgramFolder(LPARAM folderKey);
 LRESULT OnCopyData(const COPYDATASTRUCT* data);

@@ -81,7 +81,11 @@ int RunMessageLoop() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace belmo;
   CommandLineArgs args = ParseCommandLine(GetCommandLineA());
-  App.ProgramDirectory = FindProgramDirectory(args);
+  // Both made full before anything is opened: the current folder moves to
+  // the program's below, and a recording named relative to it would
+  // otherwise be saved into the program's folder.
+  App.ProgramDirectory = AbsolutePath(FindProgramDirectory(args));
+  args.File = AbsolutePath(args.File);
   if (ShowProgramFolderProblem(App.ProgramDirectory)) return 0;
   if (HandOffToRunningProgram(App.ProgramDirectory, args.File)) return 0;
 

@@ -357,6 +357,27 @@ TEST_F(Editing, SaveAsAndSaveWriteTheEditedRecording) {
   EXPECT_TRUE(belmo_.WaitExit());
 }
 
+// Started from a command prompt in the recording's folder with its bare
+// name: Save must go back to that file, although the program works in
+// its own folder.
+TEST_F(Editing, SaveOfAFileNamedRelativeToTheStartFolderWritesThatFile) {
+  const std::string folder = sandbox_.Path("rec");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  original_ = Wave(1000);
+  const std::string take = folder + "\\take.wav";
+  ASSERT_TRUE(WriteFileBytes(take, original_));
+  ASSERT_TRUE(belmo_.Start(sandbox_, " take.wav", folder));
+  ASSERT_NE(belmo_.WaitMainWindow(), nullptr);
+  c_ = std::make_unique<MainControls>(belmo_);
+  ASSERT_NO_FATAL_FAILURE(TypeRange("0.1", "0.2"));
+  ASSERT_NO_FATAL_FAILURE(Mask());
+  belmo_.Command(kCmdSave);
+  ExpectNothingAsked();
+  EXPECT_EQ(Difference(Bytes(take), WithTone(original_, 100, 200)), "");
+  EXPECT_FALSE(FileExists(Take())) << "saved into the program's folder";
+  ExitWithoutQuestion();
+}
+
 TEST_F(Editing, OpenWithUnsavedChangesOffersToSaveFirst) {
   ASSERT_NO_FATAL_FAILURE(Start(Wave(1000)));
   const std::vector<uint8_t> other = Wave(2000, 7);
