@@ -6,21 +6,14 @@
 # usage: streams_test.sh BELMO-MASK
 set -eu
 mask=$(realpath "$1")
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-cd "$dir"
+. "$(dirname "$0")/wave_file.sh"
+work_in_scratch_folder
 
-le32() {
-  printf "\\$(printf %03o $(($1 & 255)))\\$(printf %03o $(($1 >> 8 & 255)))"
-  printf "\\$(printf %03o $(($1 >> 16 & 255)))\\$(printf %03o $(($1 >> 24 & 255)))"
-}
-# 8 kHz 16-bit mono, 2 s of noise.
-size=32000
-{
-  printf 'RIFF'; le32 $((size + 36)); printf 'WAVEfmt '; le32 16
-  printf '\001\000\001\000'; le32 8000; le32 16000; printf '\002\000\020\000'
-  printf 'data'; le32 $size; head -c $size /dev/urandom
-} >in.wav
+# 8 kHz 16-bit mono, 2 s of noise; the same noise on every run, so that a
+# failure can be had again.
+LC_ALL=C awk 'BEGIN { srand(7); for (i = 0; i < 32000; ++i) printf "%c", 1 + int(rand() * 255) }' \
+  >noise.bin
+write_wave 8000 1 32000 noise.bin >in.wav
 
 failed=0
 fail() { echo "$1"; failed=1; }
