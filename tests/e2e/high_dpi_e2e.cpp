@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,13 @@ int At144(int pixels) { return MulDiv(pixels, kDpi, 96); }
 
 class HighDpi : public ::testing::Test {
  protected:
+  // The run made for this display must have it: a setting that did not
+  // take would otherwise skip every check and pass.
   void SetUp() override {
+    const char* wanted = std::getenv("BELMO_E2E_DPI");
+    if (wanted != nullptr && std::atoi(wanted) == static_cast<int>(kDpi)) {
+      ASSERT_EQ(DisplayDpi(), kDpi) << "the 144-DPI run's display";
+    }
     if (DisplayDpi() != kDpi) GTEST_SKIP() << "the display has " << DisplayDpi() << " DPI";
   }
 };

@@ -28,6 +28,9 @@ cleanup() {
   rm -rf "$short"
 }
 trap cleanup EXIT
+# A run ended from outside (CTest's timeout) cleans up too: the shell runs
+# the EXIT trap only when it exits itself.
+trap 'exit 143' INT TERM HUP
 windows_path() { printf 'Z:%s\n' "$(printf '%s' "$1" | tr / '\\')"; }
 
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8

@@ -13,7 +13,9 @@
 set -eu
 prefix=$1
 mode=${2:-desktop}
-[ -f "$prefix/.belmo-ready" ] && exit 0
+# A prefix made for another display (DPI, desktop) is made again.
+made_for="${BELMO_E2E_DPI:-96} $mode"
+[ -f "$prefix/.belmo-ready" ] && [ "$(cat "$prefix/.belmo-ready")" = "$made_for" ] && exit 0
 rm -rf "$prefix"
 mkdir -p "$prefix"
 export WINEPREFIX="$prefix"
@@ -45,4 +47,4 @@ for font in /usr/share/wine/fonts/marlett.ttf; do
   [ -f "$font" ] && cp "$font" "$prefix/drive_c/windows/Fonts/"
 done
 wineserver -w
-touch "$prefix/.belmo-ready"
+echo "$made_for" >"$prefix/.belmo-ready"
