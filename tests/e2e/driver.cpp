@@ -130,6 +130,12 @@ std::string ScreenshotDir() {
 
 std::string SourceDir() { return BELMO_SOURCE_DIR_WIN; }
 
+std::string CopyOfSample(const std::string& folder) {
+  const std::string copy = folder + "\\sample.wav";
+  const std::string bundled = SourceDir() + "\\samples\\sample.wav";
+  return CopyFileA(bundled.c_str(), copy.c_str(), FALSE) ? copy : std::string();
+}
+
 Belmo::~Belmo() {
   if (Running()) Kill();
   if (process_.hProcess) {

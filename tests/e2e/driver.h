@@ -29,6 +29,10 @@ class Sandbox {
 std::string ScreenshotDir();
 // The repository, as seen from inside Wine.
 std::string SourceDir();
+// The bundled sample recording copied into folder as sample.wav, since the
+// clone may lie deeper than the program takes paths; that path, or empty
+// when the copy failed.
+std::string CopyOfSample(const std::string& folder);
 
 class Belmo {
  public:

@@ -211,7 +211,8 @@ TEST_F(Editing, SlidersAndTypedSecondsKeepTheRangeInStep) {
   ASSERT_TRUE(belmo_.Flush());
   EXPECT_EQ(Text(c.startSeconds), "");
   EXPECT_EQ(Pos(c.startTrackbar), 0);
-  if (OpenClipboard(nullptr)) {
+  {
+    ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 5);
     std::memcpy(GlobalLock(text), "2.25", 5);

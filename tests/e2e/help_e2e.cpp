@@ -84,8 +84,8 @@ TEST(Release, UnpackedArchiveStartsAndOpensItsHelp) {
   }
   std::string exe = std::string(dir) + "\\belmo.exe";
   ASSERT_TRUE(FileExists(exe)) << exe;
-  const std::string sample = std::string(dir) + "\\sample.wav";
-  ASSERT_TRUE(CopyFileA((SourceDir() + "\\samples\\sample.wav").c_str(), sample.c_str(), FALSE));
+  const std::string sample = CopyOfSample(dir);
+  ASSERT_FALSE(sample.empty());
   Belmo belmo;
   ASSERT_TRUE(belmo.StartRaw("\"" + exe + "\" \"" + sample + "\"", dir));
   OpenHelpFromMenu(belmo, "");

@@ -313,10 +313,10 @@ TEST(Startup, CommandLineForms) {
 
 TEST(Startup, BundledSampleOpens) {
   Sandbox sandbox("sample");
-  ASSERT_TRUE(CopyFileA((SourceDir() + "\\samples\\sample.wav").c_str(),
-                        sandbox.Path("sample.wav").c_str(), FALSE));
+  const std::string sample = CopyOfSample(sandbox.Dir());
+  ASSERT_FALSE(sample.empty());
   Belmo belmo;
-  StartAndWait(belmo, sandbox, " \"" + sandbox.Path("sample.wav") + "\"");
+  StartAndWait(belmo, sandbox, " \"" + sample + "\"");
   MainControls c(belmo);
   EXPECT_EQ(Text(c.fileNameBox), "sample.wav");
   EXPECT_EQ(Text(c.endSeconds), "2.549");

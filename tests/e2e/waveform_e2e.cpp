@@ -127,9 +127,11 @@ void FinishMask(Belmo& belmo, HWND button) {
 
 TEST(Waveform, MenuShowsTheStripBelowTheButtonsAndSettingsKeepTheChoice) {
   Sandbox sandbox("waveform-menu");
+  const std::string sample = CopyOfSample(sandbox.Dir());
+  ASSERT_FALSE(sample.empty());
   {
     Belmo belmo;
-    ASSERT_TRUE(belmo.Start(sandbox, " \"" + SourceDir() + "\\samples\\sample.wav\""));
+    ASSERT_TRUE(belmo.Start(sandbox, " \"" + sample + "\""));
     ASSERT_NE(belmo.WaitMainWindow(), nullptr);
     MainControls c(belmo);
     HWND strip = Strip(belmo);
