@@ -18,7 +18,7 @@ root=$(pwd)
 hour=${BELMO_EDIT_HOUR_SECONDS:-3600}
 
 . tools/packages.sh
-ensure_packages $BUILD_PACKAGES $WINE_PACKAGES sox
+ensure_packages $BUILD_PACKAGES $WINE_PACKAGES sox time
 build_all >/dev/null
 
 mkdir -p build/bench
@@ -53,6 +53,17 @@ file_mb=$(stat -c %s "$work/hour.wav" | awk '{ printf "%.0f", $1 / 1e6 }')
 grep '^EDIT_TIME ' "$work/run.log" | awk -v cp="$cp_ms" -v mb="$file_mb" '
   { t[$2 " " $3] = $4 + 0 }
   END {
+    # A step the run did not time (a test skipped or renamed) fails the
+    # benchmark rather than counting as 0 ms and meeting every target.
+    split("open sine sine_undo sine_redo fft fft_undo fft_redo file file_undo file_redo save", all, " ")
+    split("simple simple_undo simple_redo", s3, " ")
+    for (r = 1; r <= 2; ++r) {
+      rec = r == 1 ? "minute" : "hour"
+      for (i = 1; i <= 11; ++i) if (!((rec " " all[i]) in t)) missing = missing " " rec "/" all[i]
+      for (i = 1; i <= 3; ++i) if (!((rec "-simple " s3[i]) in t)) missing = missing " " rec "-simple/" s3[i]
+    }
+    if (!("hour peak_mb" in t)) missing = missing " peak_mb"
+    if (missing != "") { print "edit_times: not timed:" missing > "/dev/stderr"; exit 1 }
     printf "| Recording | Open | Sine | Undo | Redo | FFT voice | Undo | Redo | File overwrite | Undo | Redo | Simple voice | Undo | Redo | Save |\n"
     printf "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
     split("open sine sine_undo sine_redo fft fft_undo fft_redo file file_undo file_redo", steps, " ")

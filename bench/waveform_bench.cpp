@@ -82,7 +82,10 @@ int main(int argc, char** argv) {
   std::vector<double> builds;
   for (int run = 0; run < 3; ++run) {
     const Clock::time_point start = Clock::now();
-    envelope.Build(samples);
+    if (!envelope.Build(samples)) {
+      std::fprintf(stderr, "the summary could not be built\n");
+      return 1;
+    }
     builds.push_back(SecondsSince(start));
   }
   std::sort(builds.begin(), builds.end());

@@ -2,12 +2,13 @@
 // must stay what it was (private stays private, a link stays a link).
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,10 @@ const Bytes kNew = {9, 8, 7};
 class ReplacedFile : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("belmo-store-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    // A folder of its own, even with other test runs at the same time.
+    std::string name = (fs::temp_directory_path() / "belmo-store-XXXXXX").string();
+    ASSERT_NE(mkdtemp(name.data()), nullptr);
+    dir_ = name;
   }
   void TearDown() override { fs::remove_all(dir_); }
 
