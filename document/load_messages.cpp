@@ -34,14 +34,9 @@ const char* CompressedName(uint16_t tag) {
 // A file of a readable kind with too many channels, or a sample width no
 // mask takes, is told what it is and what to turn it into.
 std::string UnsupportedText(const FormatClaim& claim) {
-  const bool readable = claim.FormatTag == kTagPcm || claim.FormatTag == kTagFloat ||
-                        claim.FormatTag == kTagMuLaw || claim.FormatTag == kTagALaw;
-  const bool widthTaken = (claim.FormatTag == kTagPcm &&
-                           (claim.BitsPerSample == 8 || claim.BitsPerSample == 16 ||
-                            claim.BitsPerSample == 24 || claim.BitsPerSample == 32)) ||
-                          (claim.FormatTag == kTagFloat && claim.BitsPerSample == 32) ||
-                          ((claim.FormatTag == kTagMuLaw || claim.FormatTag == kTagALaw) &&
-                           claim.BitsPerSample == 8);
+  SampleEncoding encoding;
+  const bool readable = EncodingOfClaim(claim, &encoding);
+  const bool widthTaken = encoding != SampleEncoding::Other;
   if (readable && widthTaken && claim.Channels > 2) {
     return FormatName(claim) + text::kJoin + std::to_string(claim.Channels) +
            text::kChannelsUnit + text::kTooManyChannels;

@@ -83,31 +83,6 @@ bool ReadClaim(const uint8_t* bytes, size_t size, FormatClaim* claim, uint16_t* 
   return true;
 }
 
-// The encoding of what a file claims; Other for a width the program does
-// not read, and false for a format that is not PCM, float or G.711.
-bool EncodingOfClaim(const FormatClaim& claim, SampleEncoding* encoding) {
-  *encoding = SampleEncoding::Other;
-  const uint16_t bits = claim.BitsPerSample;
-  switch (claim.FormatTag) {
-    case kTagPcm:
-      if (bits == 8) *encoding = SampleEncoding::Unsigned8;
-      if (bits == 16) *encoding = SampleEncoding::Signed16;
-      if (bits == 24) *encoding = SampleEncoding::Signed24;
-      if (bits == 32) *encoding = SampleEncoding::Signed32;
-      return true;
-    case kTagFloat:
-      if (bits == 32) *encoding = SampleEncoding::Float32;
-      return true;
-    case kTagALaw:
-      if (bits == 8) *encoding = SampleEncoding::ALaw;
-      return true;
-    case kTagMuLaw:
-      if (bits == 8) *encoding = SampleEncoding::MuLaw;
-      return true;
-    default: return false;
-  }
-}
-
 // The fields of a format that passed its checks.
 void TakeClaim(const FormatClaim& claim, SampleEncoding encoding, WaveFormat* format) {
   format->Encoding = encoding;
@@ -153,6 +128,29 @@ bool FindData(const uint8_t* bytes, size_t size, size_t bytesAfterTag, WaveForma
 }
 
 }  // namespace
+
+bool EncodingOfClaim(const FormatClaim& claim, SampleEncoding* encoding) {
+  *encoding = SampleEncoding::Other;
+  const uint16_t bits = claim.BitsPerSample;
+  switch (claim.FormatTag) {
+    case kTagPcm:
+      if (bits == 8) *encoding = SampleEncoding::Unsigned8;
+      if (bits == 16) *encoding = SampleEncoding::Signed16;
+      if (bits == 24) *encoding = SampleEncoding::Signed24;
+      if (bits == 32) *encoding = SampleEncoding::Signed32;
+      return true;
+    case kTagFloat:
+      if (bits == 32) *encoding = SampleEncoding::Float32;
+      return true;
+    case kTagALaw:
+      if (bits == 8) *encoding = SampleEncoding::ALaw;
+      return true;
+    case kTagMuLaw:
+      if (bits == 8) *encoding = SampleEncoding::MuLaw;
+      return true;
+    default: return false;
+  }
+}
 
 int64_t WaveFormat::WholeFramesEnd() const {
   const int64_t frame = FrameBytes();

@@ -113,6 +113,10 @@ struct ChunkSpan {
   int64_t BodyBytes(size_t imageSize) const;
 };
 
+// The encoding of what a file claims; Other for a width the program does
+// not read, and false for a format that is not PCM, float or G.711.
+bool EncodingOfClaim(const FormatClaim& claim, SampleEncoding* encoding);
+
 // Walks the chunks from offset 12 and finds the first one named id (four
 // bytes). A size running past the image ends the walk. False when none.
 bool FindChunk(const uint8_t* bytes, size_t size, const char* id, ChunkSpan* chunk);
