@@ -80,8 +80,9 @@ whole_frames_end() {
 }
 
 # run_case INPUT COMMAND [OPTIONS...]: both builds, same arguments.
-compared=0
-refused=0
+# Counted in files: most cases run in the subshells of pipelines.
+: >"$work/compared"
+: >"$work/refused"
 run_case() {
   input=$1
   command=$2
@@ -98,7 +99,7 @@ run_case() {
     echo "DIFFERENT exit status ($old_status, $new_status): $(basename "$input") $command $*"
     exit 1
   fi
-  compared=$((compared + 1))
+  echo >>"$work/compared"
   if [ "$old_status" != 0 ]; then
     # Both refusing is the same answer, but the benchmark recording's cases
     # are there to compare bytes: a refusal there is a broken comparison.
@@ -106,7 +107,7 @@ run_case() {
       echo "REFUSED by both builds ($old_status): $(basename "$input") $command $*"
       exit 1
     fi
-    refused=$((refused + 1))
+    echo >>"$work/refused"
   fi
   if [ "$old_status" = 0 ] && ! cmp -s "$work/old.wav" "$work/new.wav"; then
     echo "DIFFERENT output: $(basename "$input") $command $*"
@@ -214,4 +215,5 @@ if [ -n "$big" ]; then
     fi
   done
 fi
-echo "same output from both builds in every case ($compared compared, $refused of them refused by both)"
+echo "same output from both builds in every case ($(wc -l <"$work/compared") compared," \
+  "$(wc -l <"$work/refused") of them refused by both)"
