@@ -49,6 +49,12 @@ std::unique_ptr<FileView> FileStore::OpenView(const std::string& path) {
   return std::make_unique<BlockView>(std::move(bytes));
 }
 
+bool FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
+                                 const std::string& /*copyPath*/, bool* copied) {
+  *copied = false;
+  return ReadWhole(path, bytes);
+}
+
 bool FileStore::WriteAt(const std::string& path, uint64_t offset, const uint8_t* bytes,
                         size_t size) {
   std::vector<uint8_t> content;

@@ -86,36 +86,49 @@ bool QueryLengthMs(const std::string& workingCopyPath, SoundDevice& device, int3
 
 LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice& device,
                           WavDocument& document, FormatClaim* claim) {
+  const std::string workingCopy = BufferText(document.WorkingCopyPath);
+  const bool recovering = path == workingCopy;
   // A file of 2 GiB or more is refused before it is read: reading it whole
   // would take long, and may fail for want of memory and be told as a
-  // file that cannot be opened.
+  // file that cannot be opened. Any other file its header refuses is
+  // refused before the working copy is touched, since the copy may be made
+  // while the file is read. (A left-over copy is judged once its journal
+  // is in.)
   if (std::unique_ptr<FileView> view = files.OpenView(path)) {
-    if (view->Size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+    const bool tooLarge = view->Size() > static_cast<size_t>(std::numeric_limits<int32_t>::max());
+    if (tooLarge || !recovering) {
       WaveFormat ignored;
       const WaveCheck check = InspectWaveImage(view->Data(), view->Size(), &ignored, claim);
-      return check == WaveCheck::Rf64 ? LoadOutcome::Rf64 : LoadOutcome::TooLarge;
+      if (tooLarge) return check == WaveCheck::Rf64 ? LoadOutcome::Rf64 : LoadOutcome::TooLarge;
+      if (check != WaveCheck::Ok) return LoadOutcomeOf(check);
     }
   }
   // A left-over working copy first gets the edit a crash interrupted.
-  const std::string workingCopy = BufferText(document.WorkingCopyPath);
-  const bool recovering = path == workingCopy;
   const bool journalLeft = recovering && !FinishInterruptedUpdate(workingCopy, files);
   std::vector<uint8_t> bytes;
-  if (!files.ReadWhole(path, &bytes)) return LoadOutcome::Unreadable;
+  // Whether the working copy already holds these bytes.
+  bool copied = false;
+  const bool read = recovering ? files.ReadWhole(path, &bytes)
+                               : ReadIntoWorkingCopy(path, workingCopy, &bytes, &copied, files);
+  if (!read) return LoadOutcome::Unreadable;
   // The copy on the disk then lacks the last edit: the image has it, and
   // the copy is rewritten whole at the next edit.
   const bool copyLacksEdit = journalLeft && ApplyInterruptedUpdate(workingCopy, &bytes, files);
 
   WaveFormat format;
   const WaveCheck check = InspectWaveImage(bytes.data(), bytes.size(), &format, claim);
-  if (check != WaveCheck::Ok) return LoadOutcomeOf(check);
+  if (check != WaveCheck::Ok) {
+    // The file changed between its header's check and the read.
+    if (copied) RestoreWorkingCopy(document, files);
+    return LoadOutcomeOf(check);
+  }
 
   // The device measures the working copy, not the file itself, so the copy
   // has to be written before the length can be known.
   // A working copy left over by a crash is loaded from its own place: it
   // already holds these bytes, and it may be the only copy of the user's
   // edits, so it is neither rewritten nor removed when the load fails.
-  if (!recovering) {
+  if (!recovering && !copied) {
     if (!WriteWholeWorkingCopy(workingCopy, bytes.data(), bytes.size(), files)) {
       RestoreWorkingCopy(document, files);
       return LoadOutcome::WorkingCopyFailed;

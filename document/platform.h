@@ -59,6 +59,14 @@ class FileStore {
                        size_t size);
   virtual bool Remove(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
+  // Reads the file whole, as ReadWhole does, and may at the same time put a
+  // copy of it at copyPath as WriteWhole puts a hidden file: a load's read
+  // and its working copy in one pass. False when the read fails (copyPath is
+  // then as it was). *copied tells whether the copy is in place; where it is
+  // not, copyPath is as it was and the caller writes what was read. The
+  // plain version only reads.
+  virtual bool ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
+                                const std::string& copyPath, bool* copied);
   // For files too large to want twice in memory. The plain versions read
   // the file whole and gather the new content for one WriteWhole; the real
   // stores map and stream instead. Null when the file cannot be opened

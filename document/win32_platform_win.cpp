@@ -34,13 +34,8 @@ void BringInPages(uint8_t* block, size_t size) {
   if (size >= (size_t{64} << 20) && VirtualLock(block, size)) VirtualUnlock(block, size);
 }
 
-}  // namespace
-
 // Read front to back in one pass, as the sequential hint tells the system.
-bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+bool ReadOpenFile(HANDLE file, std::vector<uint8_t>* bytes) {
   LARGE_INTEGER size;
   bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 &&
             static_cast<unsigned long long>(size.QuadPart) <= SIZE_MAX / 2;
@@ -62,9 +57,76 @@ bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* by
     ok = ReadFile(file, data.data() + done, piece, &got, nullptr) && got == piece;
     done += got;
   }
-  CloseHandle(file);
   if (ok) bytes->swap(data);
   return ok;
+}
+
+struct FileCopyJob {
+  std::string from;
+  std::string to;
+  bool done = false;
+};
+
+// The copy is the system's: it never passes through the image's memory.
+// Its attributes are the working copy's, not the recording's (a read-only
+// recording must not give a copy that cannot be patched or removed).
+DWORD WINAPI RunFileCopy(LPVOID parameter) {
+  auto* job = static_cast<FileCopyJob*>(parameter);
+  job->done = CopyFileA(job->from.c_str(), job->to.c_str(), FALSE) &&
+              SetFileAttributesA(job->to.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  return 0;
+}
+
+void RemovePendingCopy(const std::string& pending) {
+  SetFileAttributesA(pending.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(pending.c_str());
+}
+
+}  // namespace
+
+bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool ok = ReadOpenFile(file, bytes);
+  CloseHandle(file);
+  return ok;
+}
+
+// Reading an hour-long recording into memory takes seconds; the system
+// copies the file on a second thread meanwhile, and the working copy is
+// ready when the read is. The file is held shared for reading only until
+// both are done, so nobody writes to it in between and the copy holds the
+// bytes read.
+bool Win32FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
+                                      const std::string& copyPath, bool* copied) {
+  *copied = false;
+  const std::string pending = PendingPathOf(copyPath);
+  // The pending copy is removed on the way; a recording by that name (a
+  // copy cut short by a crash, opened by hand) is only read.
+  if (pending.size() >= MAX_PATH || lstrcmpiA(pending.c_str(), path.c_str()) == 0) {
+    return ReadWhole(path, bytes);
+  }
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  // A hidden file left at the pending name would make the copy refuse.
+  RemovePendingCopy(pending);
+  FileCopyJob job{path, pending};
+  HANDLE thread = CreateThread(nullptr, 0, RunFileCopy, &job, 0, nullptr);
+  const bool read = ReadOpenFile(file, bytes);
+  if (thread != nullptr) {
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+  }
+  CloseHandle(file);
+  if (read && job.done &&
+      MoveFileExA(pending.c_str(), copyPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    *copied = true;
+  } else if (thread != nullptr) {
+    RemovePendingCopy(pending);
+  }
+  return read;
 }
 
 namespace {

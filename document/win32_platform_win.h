@@ -9,6 +9,8 @@ namespace belmo {
 class Win32FileStore : public FileStore {
  public:
   bool ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) override;
+  bool ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
+                        const std::string& copyPath, bool* copied) override;
   bool WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                   bool hidden) override;
   bool Remove(const std::string& path) override;

@@ -89,6 +89,15 @@ bool WriteWholeWorkingCopy(const std::string& path, const uint8_t* bytes, size_t
   return files.WriteWhole(path, bytes, size, true);
 }
 
+bool ReadIntoWorkingCopy(const std::string& filePath, const std::string& workingCopyPath,
+                         std::vector<uint8_t>* bytes, bool* copied, FileStore& files) {
+  *copied = false;
+  // As for a whole write: an earlier journal must never meet the new copy.
+  const std::string journal = JournalPathOf(workingCopyPath);
+  if (files.Exists(journal) && !files.Remove(journal)) return files.ReadWhole(filePath, bytes);
+  return files.ReadWholeAndCopy(filePath, bytes, workingCopyPath, copied);
+}
+
 bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileStore& files) {
   const auto size = static_cast<int64_t>(document.Image.size());
   const bool spanFits = start >= 0 && start < end && end <= size;

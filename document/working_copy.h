@@ -32,6 +32,12 @@ bool ReplaceWorkingCopy(WavDocument& document, FileStore& files);
 bool WriteWholeWorkingCopy(const std::string& path, const uint8_t* bytes, size_t size,
                            FileStore& files);
 
+// A load's read: the file read whole into *bytes and, where the store can
+// copy it in the same pass, put in place as the working copy (*copied).
+// False when the read fails; the working copy is then as it was.
+bool ReadIntoWorkingCopy(const std::string& filePath, const std::string& workingCopyPath,
+                         std::vector<uint8_t>* bytes, bool* copied, FileStore& files);
+
 // After a mask or an Undo changed image[start, end): the copy held the rest
 // already, so only the span is written. The whole image is written instead
 // when the copy is not known to be in step (an earlier write failed), when

@@ -289,7 +289,8 @@ uint64_t FileIdentity(const std::string& path) {
 
 // Two minutes of 44.1 kHz stereo: a mask of one second and its Undo and
 // redo are written into the working copy where they changed it, not as a
-// new copy of 21 MB, and the copy holds the image after each.
+// new copy of 21 MB, and the copy holds the image after each. The
+// recording is read-only: the copy the system makes of it must not be.
 TEST(Masks, EditsArePatchedIntoTheWorkingCopy) {
   Sandbox sandbox("masks-patched");
   WriteSettings(sandbox, MaskSettings{});
@@ -297,6 +298,7 @@ TEST(Masks, EditsArePatchedIntoTheWorkingCopy) {
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 131 >> 3);
   const Bytes original = PcmWave(2, 44100, 16, samples);
   ASSERT_TRUE(WriteFileBytes(sandbox.Path("long.wav"), original));
+  ASSERT_TRUE(SetFileAttributesA(sandbox.Path("long.wav").c_str(), FILE_ATTRIBUTE_READONLY));
   Belmo belmo;
   ASSERT_TRUE(belmo.Start(sandbox, " \"" + sandbox.Path("long.wav") + "\""));
   ASSERT_NE(belmo.WaitMainWindow(), nullptr);
@@ -326,7 +328,10 @@ TEST(Masks, EditsArePatchedIntoTheWorkingCopy) {
   EXPECT_TRUE(FileBytes(copy) == masked);
   EXPECT_EQ(FileIdentity(copy), identity) << "the working copy was written anew";
   EXPECT_FALSE(FileExists(copy + ".journal"));
+  EXPECT_EQ(GetFileAttributesA(copy.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
   CloseWithoutSaving(belmo);
+  EXPECT_FALSE(FileExists(copy));
+  SetFileAttributesA(sandbox.Path("long.wav").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(Masks, OverwriteFileThatCannotBeUsedChangesNothing) {

@@ -51,10 +51,25 @@ class FakeFileStore : public FileStore {
   }
   bool Remove(const std::string& path) override { return files.erase(path) > 0; }
   bool Exists(const std::string& path) override { return files.count(path) > 0; }
+  // As the Windows store: the system copies the file while it is read.
+  bool ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
+                        const std::string& copyPath, bool* copied) override {
+    if (!copiesWhileReading) return FileStore::ReadWholeAndCopy(path, bytes, copyPath, copied);
+    ++copies;
+    *copied = false;
+    if (!ReadWhole(path, bytes)) return false;
+    if (failCopy) return true;
+    files[copyPath] = {*bytes, true};
+    *copied = true;
+    return true;
+  }
 
   std::map<std::string, Entry> files;
   int failWrites = 0;
   int writes = 0;
+  bool copiesWhileReading = false;
+  bool failCopy = false;
+  int copies = 0;
   const uint8_t* lastReadData = nullptr;
 };
 
@@ -162,6 +177,59 @@ TEST_F(LoadWaveTest, LoadReplacesDocumentAndWritesHiddenWorkingCopy) {
   EXPECT_STREQ(document.Title, before.Title);
   EXPECT_STREQ(document.WorkingCopyPath, before.WorkingCopyPath);
 }
+
+// Where the store copies the file while reading it, the copy is the
+// working copy; a refused file is refused before any copy is made, and a
+// copy that fails or is followed by a failure changes nothing either.
+struct CopyCase {
+  const char* name;
+  bool failCopy;
+  bool spoilHeader;
+  const char* statusReply;
+  LoadOutcome expected;
+  int copies;
+  int writes;  // whole writes of the working copy from memory
+};
+
+void PrintTo(const CopyCase& c, std::ostream* os) { *os << c.name; }
+
+class CopyWhileReadingTest : public LoadWaveTest,
+                             public testing::WithParamInterface<CopyCase> {};
+
+TEST_P(CopyWhileReadingTest, WorkingCopyHoldsWhatTheDocumentHolds) {
+  const CopyCase& c = GetParam();
+  OpenPreviousDocument();
+  const WavDocument before = document;
+  files.copiesWhileReading = true;
+  files.failCopy = c.failCopy;
+  if (c.spoilHeader) Poke(files.files[kNewFile].bytes, 20, "\x11");
+  device.statusReply = c.statusReply;
+
+  EXPECT_EQ(Load(), c.expected);
+
+  EXPECT_EQ(files.copies, c.copies);
+  EXPECT_EQ(files.writes, c.writes);
+  if (c.expected == LoadOutcome::Loaded) {
+    EXPECT_EQ(document.Image, newImage);
+    EXPECT_EQ(device.openedBytes, newImage);
+  } else {
+    ExpectSameDocument(document, before);
+  }
+  EXPECT_EQ(files.files[kWorkingCopy].bytes, document.Image);
+  EXPECT_TRUE(files.files[kWorkingCopy].hidden);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Load, CopyWhileReadingTest,
+    testing::Values(
+        CopyCase{"CopyIsTheWorkingCopy", false, false, "1000", LoadOutcome::Loaded, 1, 0},
+        CopyCase{"FailedCopyIsWrittenFromMemory", true, false, "1000", LoadOutcome::Loaded, 1,
+                 1},
+        CopyCase{"RefusedHeaderIsNeverCopied", false, true, "1000", LoadOutcome::Compressed, 0,
+                 0},
+        CopyCase{"CopyOfAFileWithoutLengthIsUndone", false, false, "0",
+                 LoadOutcome::LengthUnknown, 1, 1}),
+    [](const testing::TestParamInfo<CopyCase>& info) { return std::string(info.param.name); });
 
 struct DeviceFailure {
   const char* name;
