@@ -4,7 +4,9 @@
 # the FFT voice change, the file overwrite (each followed by Undo and
 # Undo again), save, and the simple voice change in a second run. Pink
 # noise at 44.1 kHz, 16-bit stereo; prints the table with the ratios of
-# the hour to the minute and the targets, and cp of the hour's file.
+# the hour to the minute and the targets, cp of the hour's file, and
+# CopyFile of it under Wine (the system's own copy, which an open that
+# makes a working copy cannot beat).
 # Takes a few minutes and about 2 GB of disk; ./test.sh does not run it.
 #
 #   bench/edit_times.sh
@@ -63,6 +65,7 @@ grep '^EDIT_TIME ' "$work/run.log" | awk -v cp="$cp_ms" -v mb="$file_mb" '
       for (i = 1; i <= 3; ++i) if (!((rec "-simple " s3[i]) in t)) missing = missing " " rec "-simple/" s3[i]
     }
     if (!("hour peak_mb" in t)) missing = missing " peak_mb"
+    if (!("hour copyfile" in t)) missing = missing " copyfile"
     if (missing != "") { print "edit_times: not timed:" missing > "/dev/stderr"; exit 1 }
     printf "| Recording | Open | Sine | Undo | Redo | FFT voice | Undo | Redo | File overwrite | Undo | Redo | Simple voice | Undo | Redo | Save |\n"
     printf "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
@@ -75,19 +78,28 @@ grep '^EDIT_TIME ' "$work/run.log" | awk -v cp="$cp_ms" -v mb="$file_mb" '
       for (i = 1; i <= 3; ++i) line = line " " t[rec "-simple " simple[i]] " ms |"
       print line " " t[rec " save"] " ms |"
     }
-    printf "\ncp of the hour (%s MB): %d ms; peak memory with the hour open: %d MB\n", mb, cp, t["hour peak_mb"]
-    worst = 0
-    split("sine sine_undo sine_redo fft fft_undo fft_redo file file_undo file_redo", edits, " ")
-    for (i = 1; i <= 9; ++i) {
-      ratio = t["hour " edits[i]] / (t["minute " edits[i]] > 0 ? t["minute " edits[i]] : 1)
-      if (ratio > worst) { worst = ratio; which = edits[i] }
-    }
-    for (i = 1; i <= 3; ++i) {
-      ratio = t["hour-simple " simple[i]] / (t["minute-simple " simple[i]] > 0 ? t["minute-simple " simple[i]] : 1)
-      if (ratio > worst) { worst = ratio; which = simple[i] }
+    printf "\ncp of the hour (%s MB): %d ms; CopyFile of it under Wine: %d ms; peak memory with the hour open: %d MB\n", mb, cp, t["hour copyfile"], t["hour peak_mb"]
+    # The target is for each mask with its Undo and redo: an Undo takes a
+    # few milliseconds, timed to one, so the ratio of a single step is
+    # mostly the clock; the worst step is shown beside it all the same.
+    worst = 0; step = 0
+    split("sine fft file", masks, " ")
+    for (m = 1; m <= 4; ++m) {
+      key = m <= 3 ? masks[m] : "simple"
+      rec = m <= 3 ? "" : "-simple"
+      hourSum = 0; minuteSum = 0
+      for (k = 1; k <= 3; ++k) {
+        s = key (k == 1 ? "" : k == 2 ? "_undo" : "_redo")
+        h = t["hour" rec " " s]; n = t["minute" rec " " s]
+        hourSum += h; minuteSum += n
+        if (h / (n > 0 ? n : 1) > step) { step = h / (n > 0 ? n : 1); stepWhich = s }
+      }
+      ratio = hourSum / (minuteSum > 0 ? minuteSum : 1)
+      if (ratio > worst) { worst = ratio; which = key }
     }
     openLimit = t["minute open"] + 1.5 * cp
-    printf "edits, hour / minute: at most %.2f (%s); target 1.5 or less: %s\n", worst, which, worst <= 1.5 ? "met" : "NOT MET"
+    printf "edits (a mask, its Undo and redo), hour / minute: at most %.2f (%s); target 1.5 or less: %s\n", worst, which, worst <= 1.5 ? "met" : "NOT MET"
+    printf "  (one step alone: at most %.2f, %s)\n", step, stepWhich
     printf "open of the hour: %d ms; target minute + 1.5 x cp = %d ms: %s\n", t["hour open"], openLimit, t["hour open"] + 0 <= openLimit ? "met" : "NOT MET"
     printf "peak memory: %d MB for a %s MB file and its undo copy; target 1.1 x: %s\n", t["hour peak_mb"], mb, t["hour peak_mb"] + 0 <= 1.1 * mb ? "met" : "NOT MET"
   }'

@@ -206,7 +206,7 @@ bool Belmo::WaitGone(HWND window, int timeoutMs) {
 // them: an edit box's text limit, read back once the program got to it.
 // Twice, because a posted key-down only gets its character message
 // queued while it is handled.
-bool Belmo::Flush(int timeoutMs) const {
+bool Belmo::Flush(int timeoutMs, int pollMs) const {
   static WPARAM marker = 100000;
   HWND box = Control("Edit", 70, 10);
   for (int round = 0; round < 2; ++round) {
@@ -217,7 +217,7 @@ bool Belmo::Flush(int timeoutMs) const {
       if (GetTickCount64() - started > static_cast<ULONGLONG>(timeoutMs) || !Running()) {
         return false;
       }
-      Sleep(5);
+      Sleep(pollMs);
     }
   }
   return true;

@@ -69,7 +69,9 @@ class Belmo {
   // Posted, as a menu choice is: many commands open a modal box.
   void Command(UINT id) const { PostMessageA(main_, WM_COMMAND, id, 0); }
   // Returns once the program has handled everything posted to it so far.
-  bool Flush(int timeoutMs = 10000) const;
+  // pollMs is how often it looks: finer for timings, where a 5 ms step
+  // would be most of what is measured.
+  bool Flush(int timeoutMs = 10000, int pollMs = 5) const;
   // The control that has the keyboard focus inside the program.
   HWND Focused() const;
 

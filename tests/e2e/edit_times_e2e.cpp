@@ -75,7 +75,7 @@ class EditRun {
     Stopwatch open;
     Belmo::ChooseFile(dialog, TimesDir() + "\\" + recording_ + ".wav");
     ASSERT_TRUE(Belmo::WaitGone(dialog, kLongWaitMs));
-    ASSERT_TRUE(belmo_.Flush(kLongWaitMs));
+    ASSERT_TRUE(belmo_.Flush(kLongWaitMs, 1));
     if (fft_) Report(name, "open", open.Ms());
     ASSERT_EQ(Text(controls_->infoBox), "停止中");
     // A person takes a moment to choose a range; meanwhile the system
@@ -92,7 +92,7 @@ class EditRun {
       Edit(name, "file", &MainControls::fileButton);
       Stopwatch save;
       belmo_.Command(kCmdSave);
-      ASSERT_TRUE(belmo_.Flush(kLongWaitMs));
+      ASSERT_TRUE(belmo_.Flush(kLongWaitMs, 1));
       Report(name, "save", save.Ms());
       Report(name, "peak_mb", belmo_.PeakMemoryBytes() / 1e6);
     } else {
@@ -127,7 +127,7 @@ class EditRun {
       for (int step = 1; step <= 2; ++step) {
         Stopwatch undo;
         belmo_.Command(kCmdUndo);
-        ASSERT_TRUE(belmo_.Flush(kLongWaitMs));
+        ASSERT_TRUE(belmo_.Flush(kLongWaitMs, 1));
         times[step].push_back(undo.Ms());
       }
     }
@@ -152,6 +152,14 @@ class EditTimes : public ::testing::TestWithParam<const char*> {
 };
 
 TEST_P(EditTimes, OneSecondEditsOpenUndoAndSave) {
+  // The least an open can cost here: it makes a working copy of the file,
+  // and this is the system's own copy of it, doing nothing else.
+  const std::string recording = TimesDir() + "\\" + GetParam() + ".wav";
+  const std::string copy = TimesDir() + "\\copyfile.tmp";
+  Stopwatch copyFile;
+  ASSERT_TRUE(CopyFileA(recording.c_str(), copy.c_str(), FALSE));
+  Report(GetParam(), "copyfile", copyFile.Ms());
+  DeleteFileA(copy.c_str());
   for (bool fft : {true, false}) {
     SCOPED_TRACE(fft ? "fft" : "simple");
     EditRun(GetParam(), fft).Run();
