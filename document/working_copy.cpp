@@ -92,9 +92,11 @@ bool WriteWholeWorkingCopy(const std::string& path, const uint8_t* bytes, size_t
 bool ReadIntoWorkingCopy(const std::string& filePath, const std::string& workingCopyPath,
                          std::vector<uint8_t>* bytes, bool* copied, FileStore& files) {
   *copied = false;
-  // As for a whole write: an earlier journal must never meet the new copy.
-  const std::string journal = JournalPathOf(workingCopyPath);
-  if (files.Exists(journal) && !files.Remove(journal)) return files.ReadWhole(filePath, bytes);
+  // A journal left by a patch that failed completes the open document's
+  // copy until a whole write replaces it, which must not happen before the
+  // new file is known to be readable: then the copy is written after the
+  // read, and the journal goes just before it.
+  if (files.Exists(JournalPathOf(workingCopyPath))) return files.ReadWhole(filePath, bytes);
   return files.ReadWholeAndCopy(filePath, bytes, workingCopyPath, copied);
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/wav_document.h"
+#include "document/working_copy.h"
 #include "tests/unit/wave_builder.h"
 
 namespace belmo {
@@ -230,6 +231,24 @@ INSTANTIATE_TEST_SUITE_P(
         CopyCase{"CopyOfAFileWithoutLengthIsUndone", false, false, "0",
                  LoadOutcome::LengthUnknown, 1, 1}),
     [](const testing::TestParamInfo<CopyCase>& info) { return std::string(info.param.name); });
+
+// A journal left by a failed patch of the open document's copy stays until
+// the new file is read, or the copy could be left with half an edit.
+TEST_F(LoadWaveTest, JournalOfTheOpenDocumentOutlivesAFileThatCannotBeRead) {
+  OpenPreviousDocument();
+  files.copiesWhileReading = true;
+  const std::string journal = JournalPathOf(kWorkingCopy);
+  files.files[journal] = {{1, 2, 3}, true};
+  files.files.erase(kNewFile);
+
+  EXPECT_EQ(Load(), LoadOutcome::Unreadable);
+  EXPECT_TRUE(files.Exists(journal));
+
+  files.files[kNewFile].bytes = newImage;
+  EXPECT_EQ(Load(), LoadOutcome::Loaded);
+  EXPECT_FALSE(files.Exists(journal));
+  EXPECT_EQ(files.files[kWorkingCopy].bytes, newImage);
+}
 
 struct DeviceFailure {
   const char* name;
