@@ -6,9 +6,9 @@
 #include <mutex>
 #include <vector>
 
-#include "app/dpi_win.h"
-#include "app/window_layout_win.h"
-#include "app/worker_threads_win.h"
+#include "window/dpi_win.h"
+#include "window/window_layout_win.h"
+#include "window/worker_threads_win.h"
 
 namespace belmo {
 namespace {

@@ -1,11 +1,9 @@
-// Every text of the application shell the user sees, in one place.
+// The texts of the main window, its menus and start-up.
 // Sources are UTF-8; the compiler turns them into code page 932.
 #pragma once
 
 namespace belmo::text {
 
-inline constexpr char kProductName[] = "ベルモ";
-inline constexpr char kMainFontFace[] = "ＭＳ Ｐゴシック";
 
 inline constexpr char kLabelFileName[] = "ファイル名:";
 inline constexpr char kGroupRange[] = "範囲指定";
@@ -42,31 +40,13 @@ inline constexpr char kMenuHelp[] = "ヘルプ(&H)";
 inline constexpr char kMenuAbout[] = "バージョン情報(&V)";
 inline constexpr char kMenuVersionCheck[] = "最新バージョンの確認(&C)";
 
-inline constexpr char kInfoStopped[] = "停止中";
 inline constexpr char kInfoNoFile[] = "ファイルが開かれてません";
 inline constexpr char kRecoveringWorkingCopy[] =
     "前回正常終了しなかったため削除されなかった一時ファイルを開きます。";
 inline constexpr char kHelpFileNotOpened[] =
     "ヘルプファイル(Belmo_help.chm)を開けませんでした。belmo.exe と同じフォルダにあるかを確認してください。";
 
-// Paths the program was given (command line, a second start) that it cannot use.
-inline constexpr char kPathTooLong[] =
-    "ファイルのパスが長すぎるため開けません。開けるのは259バイト(全角文字は1文字2バイト)までのパスです。ファイルを浅いフォルダに移すか、名前を短くしてから開いてください。";
-inline constexpr char kPathHasUnusableCharacters[] =
-    "ファイルまたはフォルダの名前に、このプログラムでは使えない文字が含まれているため開けません。名前を変更してから開いてください。";
-inline constexpr char kProgramFolderTooLong[] =
-    "ベルモのあるフォルダのパスが長すぎるため起動できません。一時ファイルを置くフォルダのパスは240バイト(全角文字は1文字2バイト)までです。ベルモを浅いフォルダに移してから起動してください。";
-inline constexpr char kProgramFolderHasUnusableCharacters[] =
-    "ベルモのあるフォルダの名前に、このプログラムでは使えない文字が含まれているため起動できません。フォルダの名前を変更してから起動してください。";
-
-// A file handed over by a second start that cannot be opened now. The
-// file's path follows on a line of its own.
-inline constexpr char kCannotOpenWhileDialogShown[] =
-    "メッセージまたはダイアログの表示中はファイルを開けません。それを閉じてから、もう一度ファイルを開いてください。次のファイルは開いていません:";
-inline constexpr char kCannotOpenWhilePlaying[] =
-    "再生中はファイルを開けません。再生を停止してから、もう一度ファイルを開いてください。次のファイルは開いていません:";
-inline constexpr char kNotOpenedWhileEnding[] =
-    "ベルモを終了するため、次のファイルは開いていません:";
+// A second start whose running program of the same folder does not answer.
 inline constexpr char kRunningProgramNotAnswering[] =
     "このフォルダのベルモがすでに起動していますが、応答がありません。処理が終わるのを待ってから、もう一度開いてください。";
 

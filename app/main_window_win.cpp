@@ -3,14 +3,15 @@
 #include <commctrl.h>
 
 #include "app/app_texts.h"
-#include "app/command_ids.h"
-#include "app/command_states_win.h"
-#include "app/dpi_win.h"
 #include "app/main_commands_win.h"
-#include "app/window_layout_win.h"
 #include "selection/waveform_strip_win.h"
 #include "settings/settings_window_win.h"
 #include "update/version_check_win.h"
+#include "window/command_ids.h"
+#include "window/command_states_win.h"
+#include "window/dpi_win.h"
+#include "window/window_layout_win.h"
+#include "window/window_texts.h"
 
 namespace belmo {
 namespace {
@@ -18,9 +19,6 @@ namespace {
 constexpr int kIconLarge = 4096;
 constexpr int kIconSmall = 4097;
 
-constexpr int kClientWidth = 300;
-constexpr int kClientHeight = 270;
-constexpr int kWaveformRowHeight = 100;
 constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kMainExStyle = WS_EX_APPWINDOW;
 
@@ -64,10 +62,6 @@ const Row kMainLayout[] = {
     {&Ui::WaveformStrip, nullptr, "WAVEFORM", "", WS_EX_CLIENTEDGE, 0, {10, 270, 280, 90}, true},
 };
 
-int MainClientHeight(bool withWaveform) {
-  return kClientHeight + (withWaveform ? kWaveformRowHeight : 0);
-}
-
 void RegisterClassWithProc(HINSTANCE instance, const char* name, WNDPROC proc) {
   WNDCLASSEXA wc = {};
   wc.cbSize = sizeof wc;
@@ -105,11 +99,7 @@ void RegisterWindowClasses(HINSTANCE instance) {
 
 void CreateMainWindow(HINSTANCE) {
   MainUi.MainWindow = CreateScaledWindow(kMainExStyle, "NORMAL", text::kProductName, kMainStyle,
-                                         kClientWidth, MainClientHeight(false), true);
-}
-
-void SizeMainWindow(bool withWaveform) {
-  ResizeScaledWindow(MainUi.MainWindow, kClientWidth, MainClientHeight(withWaveform), true);
+                                         kMainClientWidth, MainClientHeight(false), true);
 }
 
 void CreateMainControls(HINSTANCE) {

@@ -1,43 +1,15 @@
-// The main window, its child controls and its menus: created once at
-// start-up, alive until exit. Child controls have no identifiers; the
-// window procedure recognises them by these handles.
+// The main window's creation: its classes, controls and menus, and its
+// window procedure.
 #pragma once
 
 #include <windows.h>
 
+#include "window/main_window_handles_win.h"
+
 namespace belmo {
-
-struct MainWindowHandles {
-  HWND MainWindow = nullptr;
-  HWND FileNameBox = nullptr;
-  HWND RangeGroup = nullptr;
-  HWND StartTrackbar = nullptr;
-  HWND EndTrackbar = nullptr;
-  HWND StartSecondsBox = nullptr;
-  HWND EndSecondsBox = nullptr;
-  HWND InfoBox = nullptr;
-  HWND PlayButton = nullptr;
-  HWND SeekOnStopCheck = nullptr;
-  HWND SeekStartRadio = nullptr;
-  HWND SeekRangeRadio = nullptr;
-  HWND SineButton = nullptr;
-  HWND VoiceChangeButton = nullptr;
-  HWND FileOverwriteButton = nullptr;
-  HWND WaveformStrip = nullptr;  // hidden unless "波形を表示(&W)" is checked
-  HMENU MenuBar = nullptr;
-  HMENU FileMenu = nullptr;
-  HMENU EditMenu = nullptr;
-  HMENU SettingsMenu = nullptr;
-  HMENU HelpMenu = nullptr;
-};
-
-inline MainWindowHandles MainUi;
 
 void RegisterWindowClasses(HINSTANCE instance);
 void CreateMainWindow(HINSTANCE instance);
-// The main window's size, with or without the waveform strip below the
-// mask buttons (which makes the client area 100 pixels higher).
-void SizeMainWindow(bool withWaveform);
 void CreateMainControls(HINSTANCE instance);
 void BuildMenus();
 void SetStartupControlStates();

@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include "app/command_line.h"
-#include "app/file_dialogs_win.h"
-#include "app/message_box_win.h"
 #include "document/document_commands_win.h"
 #include "document/document_state.h"
+#include "document/file_dialogs_win.h"
 #include "document/load_wave_win.h"
+#include "launch/command_line.h"
+#include "window/message_box_win.h"
 
 namespace belmo {
 namespace {

@@ -9,17 +9,19 @@
 
 #include "app/app_state.h"
 #include "app/app_texts.h"
-#include "app/command_line.h"
+#include "app/hand_over_win.h"
 #include "app/main_window_win.h"
-#include "app/message_box_win.h"
 #include "app/open_file_win.h"
-#include "app/program_folder_win.h"
+#include "app/program_situation_win.h"
 #include "document/document_state.h"
 #include "document/document_texts.h"
 #include "document/load_wave_win.h"
+#include "launch/command_line.h"
 #include "selection/range_controls_win.h"
 #include "selection/waveform_strip_win.h"
 #include "settings/settings_state_win.h"
+#include "window/command_states_win.h"
+#include "window/message_box_win.h"
 
 namespace belmo {
 namespace {
@@ -89,6 +91,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (ShowProgramFolderProblem(App.ProgramDirectory)) return 0;
   if (HandOffToRunningProgram(App.ProgramDirectory, args.File)) return 0;
 
+  SetProgramSituationSource(CurrentProgramSituation);
   LoadCommonControls();
   RegisterWindowClasses(instance);
   CreateMainWindow(instance);

@@ -2,14 +2,11 @@
 # works it under Wine.
 enable_language(RC)
 
-file(GLOB BELMO_WIN32_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/app/*_win.cpp
-  ${CMAKE_SOURCE_DIR}/document/*_win.cpp
-  ${CMAKE_SOURCE_DIR}/selection/*_win.cpp
-  ${CMAKE_SOURCE_DIR}/effects/*_win.cpp
-  ${CMAKE_SOURCE_DIR}/settings/*_win.cpp
-  ${CMAKE_SOURCE_DIR}/update/*_win.cpp
-  ${CMAKE_SOURCE_DIR}/numtext/*_win.cpp)
+set(BELMO_WIN32_SOURCES "")
+foreach(dir IN LISTS BELMO_SUBSYSTEMS)
+  file(GLOB dir_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*_win.cpp)
+  list(APPEND BELMO_WIN32_SOURCES ${dir_sources})
+endforeach()
 
 configure_file(${CMAKE_SOURCE_DIR}/app/version.h.in ${CMAKE_BINARY_DIR}/generated/belmo_version.h)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -I${CMAKE_BINARY_DIR}/generated")

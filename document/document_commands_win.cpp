@@ -5,17 +5,17 @@
 #include <cstring>
 #include <mutex>
 
-#include "app/command_states_win.h"
-#include "app/file_dialogs_win.h"
-#include "app/main_window_win.h"
-#include "app/message_box_win.h"
 #include "document/change_count.h"
 #include "document/document_state.h"
 #include "document/document_texts.h"
+#include "document/file_dialogs_win.h"
 #include "document/load_wave_win.h"
 #include "document/win32_platform_win.h"
 #include "document/working_copy.h"
 #include "selection/waveform_strip_win.h"
+#include "window/command_states_win.h"
+#include "window/main_window_handles_win.h"
+#include "window/message_box_win.h"
 
 namespace belmo {
 namespace {

@@ -4,15 +4,15 @@
 
 #include <mutex>
 
-#include "app/app_texts.h"
-#include "app/command_states_win.h"
-#include "app/main_window_win.h"
-#include "app/message_box_win.h"
 #include "document/document_state.h"
 #include "document/document_texts.h"
 #include "document/win32_platform_win.h"
 #include "selection/range_controls_win.h"
 #include "selection/waveform_strip_win.h"
+#include "window/command_states_win.h"
+#include "window/main_window_handles_win.h"
+#include "window/message_box_win.h"
+#include "window/window_texts.h"
 
 namespace belmo {
 namespace {

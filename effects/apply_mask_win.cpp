@@ -4,9 +4,6 @@
 
 #include <mutex>
 
-#include "app/command_states_win.h"
-#include "app/main_window_win.h"
-#include "app/message_box_win.h"
 #include "document/change_count.h"
 #include "document/document_commands_win.h"
 #include "document/document_state.h"
@@ -16,6 +13,9 @@
 #include "selection/sample_range.h"
 #include "selection/waveform_strip_win.h"
 #include "settings/settings_state_win.h"
+#include "window/command_states_win.h"
+#include "window/main_window_handles_win.h"
+#include "window/message_box_win.h"
 
 namespace belmo {
 

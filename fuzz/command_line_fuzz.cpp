@@ -5,8 +5,8 @@
 // backslash.
 #include <string_view>
 
-#include "app/command_line.h"
 #include "fuzz/fuzz_support.h"
+#include "launch/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace belmo;

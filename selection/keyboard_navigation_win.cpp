@@ -1,8 +1,8 @@
 #include "selection/keyboard_navigation_win.h"
 
-#include "app/command_states_win.h"
-#include "app/main_window_win.h"
 #include "selection/control_hooks_win.h"
+#include "window/command_states_win.h"
+#include "window/main_window_handles_win.h"
 
 namespace belmo {
 namespace {

@@ -2,11 +2,6 @@
 
 #include <windows.h>
 
-#include "app/command_ids.h"
-#include "app/command_states_win.h"
-#include "app/main_window_win.h"
-#include "app/message_box_win.h"
-#include "app/worker_threads_win.h"
 #include "document/document_state.h"
 #include "document/win32_platform_win.h"
 #include "effects/apply_mask.h"
@@ -15,6 +10,11 @@
 #include "selection/sample_range.h"
 #include "selection/selection_texts.h"
 #include "selection/waveform_strip_win.h"
+#include "window/command_ids.h"
+#include "window/command_states_win.h"
+#include "window/main_window_handles_win.h"
+#include "window/message_box_win.h"
+#include "window/worker_threads_win.h"
 
 namespace belmo {
 namespace {

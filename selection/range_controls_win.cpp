@@ -6,7 +6,6 @@
 #include <initializer_list>
 #include <limits>
 
-#include "app/main_window_win.h"
 #include "document/document_state.h"
 #include "numtext/number_text.h"
 #include "selection/control_hooks_win.h"
@@ -14,6 +13,7 @@
 #include "selection/sample_range.h"
 #include "selection/time_text.h"
 #include "selection/waveform_strip_win.h"
+#include "window/main_window_handles_win.h"
 
 namespace belmo {
 namespace {

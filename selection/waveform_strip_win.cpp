@@ -5,9 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/command_ids.h"
-#include "app/dpi_win.h"
-#include "app/main_window_win.h"
 #include "document/document_state.h"
 #include "selection/changed_spans.h"
 #include "selection/keyboard_navigation_win.h"
@@ -17,6 +14,9 @@
 #include "selection/waveform_envelope.h"
 #include "selection/waveform_view.h"
 #include "settings/settings_state_win.h"
+#include "window/command_ids.h"
+#include "window/dpi_win.h"
+#include "window/main_window_handles_win.h"
 
 namespace belmo {
 namespace {

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "app/message_box_win.h"
 #include "document/document_state.h"
 #include "document/win32_platform_win.h"
 #include "selection/control_hooks_win.h"
@@ -16,6 +15,7 @@
 #include "settings/settings_messages.h"
 #include "settings/settings_texts.h"
 #include "settings/settings_ui_win.h"
+#include "window/message_box_win.h"
 
 namespace belmo {
 namespace {

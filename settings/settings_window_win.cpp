@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "app/dpi_win.h"
-#include "app/window_layout_win.h"
-#include "app/message_box_win.h"
-#include "app/worker_threads_win.h"
 #include "document/document_state.h"
 #include "selection/control_hooks_win.h"
 #include "settings/settings_state_win.h"
 #include "settings/settings_texts.h"
 #include "settings/settings_ui_win.h"
+#include "window/dpi_win.h"
+#include "window/message_box_win.h"
+#include "window/window_layout_win.h"
+#include "window/worker_threads_win.h"
 
 namespace belmo {
 namespace {

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/dpi_win.h"
-#include "app/main_window_win.h"
-#include "app/window_layout_win.h"
-#include "app/worker_threads_win.h"
 #include "update/update_texts.h"
 #include "update/version_check.h"
+#include "window/dpi_win.h"
+#include "window/main_window_handles_win.h"
+#include "window/window_layout_win.h"
+#include "window/worker_threads_win.h"
 
 namespace belmo {
 namespace {

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/command_ids.h"
 #include "tests/e2e/driver.h"
+#include "window/command_ids.h"
 
 using namespace e2e;
 using namespace belmo;

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/command_ids.h"
 #include "tests/e2e/driver.h"
+#include "window/command_ids.h"
 
 using namespace e2e;
 using namespace belmo;

@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/command_ids.h"
 #include "document/platform.h"
 #include "document/wave_format.h"
 #include "effects/file_overwrite.h"
@@ -19,6 +18,7 @@
 #include "effects/voice_change_simple.h"
 #include "settings/mask_settings.h"
 #include "tests/e2e/driver.h"
+#include "window/command_ids.h"
 
 using namespace e2e;
 using namespace belmo;

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_texts.h"
-#include "app/command_ids.h"
+#include "launch/launch_texts.h"
 #include "tests/e2e/driver.h"
+#include "window/command_ids.h"
 
 using namespace e2e;
 using namespace belmo;

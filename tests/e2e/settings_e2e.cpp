@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/command_ids.h"
 #include "settings/settings_messages.h"
 #include "tests/e2e/driver.h"
+#include "window/command_ids.h"
 
 using namespace e2e;
 using namespace belmo;

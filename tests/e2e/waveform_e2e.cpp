@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/command_ids.h"
 #include "selection/time_text.h"
 #include "selection/waveform_view.h"
 #include "settings/mask_settings.h"
 #include "tests/e2e/driver.h"
+#include "window/command_ids.h"
 
 using namespace e2e;
 using namespace belmo;

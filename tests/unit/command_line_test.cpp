@@ -5,7 +5,7 @@
 #include <string_view>
 #include <tuple>
 
-#include "app/command_line.h"
+#include "launch/command_line.h"
 
 namespace belmo {
 namespace {

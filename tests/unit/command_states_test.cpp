@@ -1,4 +1,4 @@
-#include "app/command_states.h"
+#include "window/command_states.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/app_texts.h"
-#include "app/program_folder.h"
+#include "launch/launch_texts.h"
+#include "launch/program_folder.h"
 
 namespace belmo {
 namespace {

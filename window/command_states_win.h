@@ -2,6 +2,8 @@
 // controls, worked out from the document, the undo record and playback.
 #pragma once
 
+#include "window/command_states.h"
+
 namespace belmo {
 
 // Called after every change of the situation: a load, a mask, an Undo, a
@@ -10,5 +12,11 @@ namespace belmo {
 // idle (and a Stop pressed just then marks it as stopping): playbackOver
 // says it is over all the same.
 void UpdateCommandStates(bool playbackOver = false);
+
+// Only the top of the program knows every subsystem the situation is read
+// from, so it hands this floor the function that reads it, once at
+// start-up. Until then the states are left as created.
+using ProgramSituationSource = ProgramSituation (*)(bool playbackOver);
+void SetProgramSituationSource(ProgramSituationSource source);
 
 }  // namespace belmo

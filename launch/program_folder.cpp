@@ -1,10 +1,10 @@
-#include "app/program_folder.h"
+#include "launch/program_folder.h"
 
 #include <cstdio>
 
-#include "app/app_texts.h"
-#include "app/command_line.h"
 #include "document/wav_document.h"
+#include "launch/command_line.h"
+#include "launch/launch_texts.h"
 
 namespace belmo {
 

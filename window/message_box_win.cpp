@@ -1,6 +1,6 @@
-#include "app/message_box_win.h"
+#include "window/message_box_win.h"
 
-#include "app/app_texts.h"
+#include "window/window_texts.h"
 
 namespace belmo {
 

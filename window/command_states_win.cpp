@@ -1,30 +1,16 @@
-#include "app/command_states_win.h"
+#include "window/command_states_win.h"
 
 #include <windows.h>
 
 #include <initializer_list>
 
-#include "app/command_ids.h"
-#include "app/command_states.h"
-#include "app/main_window_win.h"
-#include "document/change_count.h"
-#include "document/document_state.h"
-#include "selection/playback_win.h"
+#include "window/command_ids.h"
+#include "window/main_window_handles_win.h"
 
 namespace belmo {
 namespace {
 
-bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-ProgramSituation CurrentSituation(bool playbackOver) {
-  ProgramSituation s;
-  s.DocumentOpen = Document.IsOpen();
-  s.Playing = !playbackOver && IsPlaying(Playback.load());
-  s.Revertible = Document.HasSavedFile && IsChanged(Document);
-  s.Undoable = !Undo.IsEmpty();
-  s.SeekOnStopChecked = Checked(MainUi.SeekOnStopCheck);
-  return s;
-}
+ProgramSituationSource SituationSource = nullptr;
 
 void EnableMenuCommand(UINT id, bool enabled) {
   EnableMenuItem(MainUi.MenuBar, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
@@ -36,8 +22,11 @@ void EnableControls(std::initializer_list<HWND> controls, bool enabled) {
 
 }  // namespace
 
+void SetProgramSituationSource(ProgramSituationSource source) { SituationSource = source; }
+
 void UpdateCommandStates(bool playbackOver) {
-  const CommandStates states = WorkOutCommandStates(CurrentSituation(playbackOver));
+  if (!SituationSource) return;
+  const CommandStates states = WorkOutCommandStates(SituationSource(playbackOver));
   const MainWindowHandles& ui = MainUi;
   EnableMenuCommand(kCmdOpen, states.Open);
   EnableMenuCommand(kCmdRevert, states.Revert);

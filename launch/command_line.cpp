@@ -1,10 +1,10 @@
-#include "app/command_line.h"
+#include "launch/command_line.h"
 
 #include <utility>
 
-#include "app/app_texts.h"
 #include "document/document_texts.h"
 #include "document/platform.h"
+#include "launch/launch_texts.h"
 
 namespace belmo {
 namespace {

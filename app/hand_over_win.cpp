@@ -1,15 +1,15 @@
-#include "app/program_folder_win.h"
+#include "app/hand_over_win.h"
 
 #include <cstring>
 #include <utility>
 
 #include "app/app_state.h"
 #include "app/app_texts.h"
-#include "app/command_ids.h"
 #include "app/main_window_win.h"
-#include "app/message_box_win.h"
 #include "app/open_file_win.h"
-#include "app/program_folder.h"
+#include "launch/program_folder.h"
+#include "window/command_ids.h"
+#include "window/message_box_win.h"
 
 namespace belmo {
 namespace {

@@ -1,20 +1,20 @@
-#include "document/exit_win.h"
+#include "app/exit_win.h"
 
 #include <windows.h>
 
 #include <initializer_list>
 
 #include "app/app_state.h"
-#include "app/command_ids.h"
+#include "app/hand_over_win.h"
 #include "app/main_window_win.h"
-#include "app/program_folder_win.h"
-#include "app/worker_threads_win.h"
 #include "document/document_commands_win.h"
 #include "document/document_state.h"
 #include "document/win32_platform_win.h"
 #include "document/working_copy.h"
 #include "selection/playback_win.h"
 #include "settings/settings_state_win.h"
+#include "window/command_ids.h"
+#include "window/worker_threads_win.h"
 
 namespace belmo {
 namespace {

@@ -1,10 +1,10 @@
-#include "app/dpi_win.h"
+#include "window/dpi_win.h"
 
 #include <mutex>
 #include <utility>
 #include <vector>
 
-#include "app/app_texts.h"
+#include "window/window_texts.h"
 
 namespace belmo {
 namespace {

@@ -1,10 +1,10 @@
-#include "app/window_layout_win.h"
+#include "window/window_layout_win.h"
 
 #include <commctrl.h>
 
 #include <cstring>
 
-#include "app/dpi_win.h"
+#include "window/dpi_win.h"
 
 namespace belmo {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/file_dialogs_win.h"
+#include "document/file_dialogs_win.h"
 
 #include <windows.h>
 #include <commdlg.h>
