@@ -35,13 +35,15 @@ int ApplyMask(MaskKind kind) {
     }
     return 0;
   }
-  // The working copy holds the masked image before the user is told, and
-  // the edit counts only once the message is closed.
+  // The working copy holds the masked image before the user is told. The
+  // message has no owner, so the main window stays usable while it waits:
+  // the edit is counted and the commands updated first, or an Undo or Exit
+  // given meanwhile would see the mask uncounted and lose it.
   UpdateWorkingCopyAfterEdit(changed.start, changed.end);
-  WaveformAfterMask();
-  ShowProductMessage(text::kMaskFinished, MB_OK | MB_ICONINFORMATION);
   CountMask(Document, Undo);
+  WaveformAfterMask();
   UpdateCommandStates();
+  ShowProductMessage(text::kMaskFinished, MB_OK | MB_ICONINFORMATION);
   return 0;
 }
 

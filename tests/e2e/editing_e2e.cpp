@@ -446,6 +446,48 @@ TEST_F(Editing, ExitWithUnsavedChangesAsksAndCanBeCancelled) {
   EXPECT_EQ(Difference(Bytes(Take()), original_), "");
 }
 
+// "処理が終了しました。" has no owner, so the main window takes commands
+// while it waits; each must see the mask already counted.
+TEST_F(Editing, UndoWhileTheFinishedBoxWaitsKeepsUndoAndTheChangeCountInStep) {
+  ASSERT_NO_FATAL_FAILURE(Start(Wave(1000)));
+  ASSERT_NO_FATAL_FAILURE(TypeRange("0.2", "0.5"));
+  PostMessageA(c_->sineButton, BM_CLICK, 0, 0);
+  HWND box = belmo_.WaitMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_FALSE(belmo_.MenuGrayed(kCmdUndo)) << "the menu behind the box is not up to date";
+  belmo_.Command(kCmdUndo);
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_EQ(Difference(WorkingCopy(), original_), "");
+  Belmo::Answer(box, IDOK);
+  ASSERT_TRUE(Belmo::WaitGone(box));
+
+  // The next Undo puts the mask back, and the exit offers to save it.
+  belmo_.Command(kCmdUndo);
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_EQ(Difference(WorkingCopy(), WithTone(original_, 200, 500)), "");
+  belmo_.Close();
+  ASSERT_NO_FATAL_FAILURE(Answer(kSaveQuestion, IDNO));
+  EXPECT_TRUE(belmo_.WaitExit());
+}
+
+TEST_F(Editing, ExitWhileTheFinishedBoxWaitsOffersToSaveTheMask) {
+  ASSERT_NO_FATAL_FAILURE(Start(Wave(1000)));
+  ASSERT_NO_FATAL_FAILURE(TypeRange("0.2", "0.5"));
+  PostMessageA(c_->sineButton, BM_CLICK, 0, 0);
+  HWND box = belmo_.WaitMessageBox();
+  ASSERT_NE(box, nullptr);
+  belmo_.Command(kCmdExit);
+  HWND question = belmo_.WaitMessageBox(5000, box);
+  ASSERT_NE(question, nullptr) << "the exit did not ask to save the mask";
+  EXPECT_EQ(Belmo::BoxText(question), kSaveQuestion);
+  Belmo::Answer(question, IDYES);
+  HWND dialog = belmo_.WaitFileDialog();
+  ASSERT_NE(dialog, nullptr);
+  Belmo::ChooseFile(dialog, sandbox_.Path("saved.wav"));
+  EXPECT_TRUE(belmo_.WaitExit());
+  EXPECT_EQ(Difference(Bytes(sandbox_.Path("saved.wav")), WithTone(original_, 200, 500)), "");
+}
+
 // A working copy left by a crash has no file behind it: it stays unsaved
 // until it is saved under a name of its own.
 TEST_F(Editing, RecoveredWorkingCopyMustBeSavedUnderANewName) {
