@@ -35,13 +35,32 @@ std::string CanonicalFolder(const std::string& directory) {
   return path;
 }
 
+// Any program may make a window of the class and give the answer, so the
+// answer counts only from a window whose process runs a program file of
+// this very folder: the one place a hand-over may go.
+bool RunsFromFolder(HWND window, uint64_t folderKey) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (!process) return false;
+  char image[MAX_PATH];
+  DWORD length = sizeof image;
+  const bool named = QueryFullProcessImageNameA(process, 0, image, &length) != 0;
+  CloseHandle(process);
+  if (!named) return false;
+  const std::string path(image, length);
+  const size_t slash = path.find_last_of('\\');
+  return slash != std::string::npos &&
+         ProgramFolderKey(CanonicalFolder(path.substr(0, slash))) == folderKey;
+}
+
 HWND FindProgramOfFolder(uint64_t folderKey) {
   for (HWND window = FindWindowExA(nullptr, nullptr, kMainWindowClass, nullptr); window;
        window = FindWindowExA(nullptr, window, kMainWindowClass, nullptr)) {
     DWORD_PTR answer = 0;
     if (SendMessageTimeoutA(window, kMsgQueryProgramFolder, 0, static_cast<LPARAM>(folderKey),
                             SMTO_ABORTIFHUNG, kAnswerWaitMs, &answer) &&
-        answer == static_cast<DWORD_PTR>(kSameFolderAnswer)) {
+        answer == static_cast<DWORD_PTR>(kSameFolderAnswer) && RunsFromFolder(window, folderKey)) {
       return window;
     }
   }

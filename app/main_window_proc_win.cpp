@@ -83,7 +83,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kMsgQueryFontHeight:
       return FontHeightOf(reinterpret_cast<HWND>(wParam));
     case kMsgPlaybackEnded:
-      OnPlaybackEnded(*reinterpret_cast<const PlaybackResult*>(lParam));
+      OnPlaybackEnded(lParam);
       return 0;
     case WM_DPICHANGED:
       OnDpiChanged(window, wParam, lParam);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdint>
+
 #include "document/document_state.h"
 #include "document/win32_platform_win.h"
 #include "effects/apply_mask.h"
@@ -26,6 +29,16 @@ constexpr DWORD kPollPauseMs = 5;
 // The range of the playback under way, fixed when it starts.
 PlaybackRange Session;
 
+// The end of a playback reaches the main thread as a message, which any
+// process can send too; it carries the playback's number, never a
+// pointer, and only the number of the playback that has just ended is
+// taken. Numbers are given on the main thread; the playing thread records
+// its result and number before it sends the message.
+uint32_t SessionNumber = 0;
+PlaybackResult EndedResult;
+std::atomic<uint32_t> EndedNumber{0};
+uint32_t HandledNumber = 0;
+
 class InfoBoxView : public PlaybackView {
  public:
   void ShowStatus(const std::string& text) override {
@@ -36,13 +49,15 @@ class InfoBoxView : public PlaybackView {
 
 bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-DWORD WINAPI PlaybackThread(LPVOID) {
+DWORD WINAPI PlaybackThread(LPVOID number) {
   MciSoundDevice device;
   InfoBoxView view;
-  PlaybackResult result =
+  const PlaybackResult result =
       RunPlayback(Session, device, Playback, view, [] { Sleep(kPollPauseMs); });
+  EndedResult = result;
+  EndedNumber.store(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(number)));
   // Sent, not posted: the seek is in place before a new playback can start.
-  SendMessageA(MainUi.MainWindow, kMsgPlaybackEnded, 0, reinterpret_cast<LPARAM>(&result));
+  SendMessageA(MainUi.MainWindow, kMsgPlaybackEnded, 0, reinterpret_cast<LPARAM>(number));
   Playback.store(kPlaybackIdle);
   if (result.deviceRefused) ShowProductMessage(text::kPlaybackDeviceRefused, MB_OK | MB_ICONWARNING);
   return 0;
@@ -50,7 +65,11 @@ DWORD WINAPI PlaybackThread(LPVOID) {
 
 }  // namespace
 
-void OnPlaybackEnded(const PlaybackResult& result) {
+void OnPlaybackEnded(LPARAM number) {
+  const uint32_t ended = EndedNumber.load();
+  if (number != static_cast<LPARAM>(ended) || ended == HandledNumber) return;
+  HandledNumber = ended;
+  const PlaybackResult result = EndedResult;
   if (result.stoppedByHand && result.hasPosition && Checked(MainUi.SeekOnStopCheck)) {
     SampleRange seeked = Range;
     SeekRangeTo(result.position, Checked(MainUi.SeekRangeRadio), seeked);
@@ -71,7 +90,11 @@ void OnPlayButton() {
   Session = {Document.WorkingCopyPath, Range.start, Range.end};
   UpdateCommandStates();
   if (Workers.Playback) CloseHandle(Workers.Playback);
-  Workers.Playback = CreateThread(nullptr, 0, PlaybackThread, nullptr, 0, nullptr);
+  ++SessionNumber;
+  if (SessionNumber == 0) ++SessionNumber;  // 0 is never a playback's
+  Workers.Playback = CreateThread(nullptr, 0, PlaybackThread,
+                                  reinterpret_cast<LPVOID>(static_cast<uintptr_t>(SessionNumber)),
+                                  0, nullptr);
 }
 
 }  // namespace belmo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include "selection/playback.h"
 
 namespace belmo {
@@ -11,7 +13,8 @@ inline PlaybackState Playback{kPlaybackIdle};
 void OnPlayButton();
 
 // On the main thread, once the playback thread has closed the device: the
-// seek on stop, and the controls unlocked.
-void OnPlaybackEnded(const PlaybackResult& result);
+// seek on stop, and the controls unlocked. number is the message's lParam;
+// a message that does not name the playback that has just ended is ignored.
+void OnPlaybackEnded(LPARAM number);
 
 }  // namespace belmo

@@ -35,8 +35,8 @@ constexpr unsigned kWmUser = 0x400;
 constexpr unsigned kMsgQueryMenuState = kWmUser + 0x1F0;
 
 // Sent by the playback thread when it has stopped and closed the device,
-// lParam pointing at its PlaybackResult: the seek on stop and the controls
-// are the main thread's to change.
+// lParam the playback's number: the seek on stop and the controls are the
+// main thread's to change.
 constexpr unsigned kMsgPlaybackEnded = kWmUser + 0x1E0;
 
 // Answers the height (LOGFONT lfHeight) of the font that the window in

@@ -84,6 +84,10 @@ TEST_F(Playback, PlaysToTheEndWithControlsLockedMeanwhile) {
   EXPECT_TRUE(Enabled(c.playButton));
   for (UINT id : {kCmdOpen, kCmdUndo, kCmdSine, kCmdRevert}) EXPECT_TRUE(belmo_.MenuGrayed(id));
   EXPECT_FALSE(belmo_.MenuGrayed(kCmdSave));
+  // Any process can send the end-of-playback message: it must change nothing.
+  for (LPARAM forged : {0, 1, 2, 0x10000}) Send(belmo_.Main(), kMsgPlaybackEnded, 0, forged);
+  ASSERT_TRUE(belmo_.Running());
+  EXPECT_FALSE(Enabled(c.sineButton)) << "a forged end of playback unlocked the controls";
 
   std::string later = WaitInfo(c.infoBox, [&](const std::string& t) {
     return !StartsWith(t, kPlayingPrefix) || ShownMs(t) > ShownMs(first);

@@ -5,8 +5,10 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "launch/launch_texts.h"
@@ -79,6 +81,51 @@ class SecondStart : public ::testing::Test {
   Belmo belmo_;
   std::vector<uint8_t> first_;
   std::unique_ptr<MainControls> c_;
+};
+
+// Another program's window of the main window's class that says yes to
+// every folder and takes every file handed to it, on a thread of its own
+// so it answers while the test waits.
+class Impostor {
+ public:
+  Impostor() {
+    thread_ = std::thread([this] {
+      WNDCLASSA wc = {};
+      wc.lpfnWndProc = Proc;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.lpszClassName = "NORMAL";
+      RegisterClassA(&wc);
+      window_ = CreateWindowExA(0, "NORMAL", "impostor", WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+      SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      ready_ = true;
+      MSG msg;
+      while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+      DestroyWindow(window_);
+    });
+    while (!ready_) Sleep(5);
+  }
+  ~Impostor() {
+    PostThreadMessageA(GetWindowThreadProcessId(window_, nullptr), WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  int FilesTaken() const { return filesTaken_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Impostor*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == kMsgQueryProgramFolder) return kSameFolderAnswer;
+    if (message == WM_COPYDATA && self) {
+      ++self->filesTaken_;
+      return TRUE;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+
+  std::thread thread_;
+  std::atomic<bool> ready_{false};
+  std::atomic<int> filesTaken_{0};
+  HWND window_ = nullptr;
 };
 
 }  // namespace
@@ -162,4 +209,13 @@ TEST_F(SecondStart, FileIsRefusedWithAWordWhileADialogWaitsOrPlaybackRuns) {
   EXPECT_EQ(Text(c_->fileNameBox), "first.wav");
   EXPECT_TRUE(WorkingCopy() == masked);
   CloseFirst(true);
+}
+
+TEST_F(SecondStart, HandsItsFileOnlyToTheProgramOfItsFolderNotToAWindowThatSaysSo) {
+  ASSERT_NO_FATAL_FAILURE(StartFirst(1));
+  Impostor impostor;
+  ASSERT_NO_FATAL_FAILURE(StartSecond(" \"" + sandbox_.Path("second.wav") + "\""));
+  EXPECT_EQ(impostor.FilesTaken(), 0);
+  EXPECT_EQ(Text(c_->fileNameBox), "second.wav");
+  CloseFirst(false);
 }
