@@ -43,6 +43,16 @@ uint32_t TypedMilliseconds(HWND box) {
   return static_cast<uint32_t>(ms);
 }
 
+// SetRange writes the boxes itself, one after the other; each write is a
+// change of the text, and reading both boxes between the two writes would
+// take half of the old range for the new one.
+bool WritingSecondsBoxes = false;
+
+void ReadSecondsBoxes() {
+  SetRange({TypedMilliseconds(MainUi.StartSecondsBox), TypedMilliseconds(MainUi.EndSecondsBox)},
+           RangeSource::SecondsBoxes);
+}
+
 // SyncRangeControls: a slider moved (lParam is its handle). Without a handle
 // the message only shows the range again, as the seconds boxes left it.
 void SyncRangeControls(HWND slider) {
@@ -55,41 +65,31 @@ void SyncRangeControls(HWND slider) {
            RangeSource::Sliders);
 }
 
+// The seconds boxes are children of the range group, so their change
+// notices come here. Every edit of the text updates the range at once,
+// however it was made: typing, the keyboard's and the menu's cut, paste and
+// undo (Shift+Insert included), an input method's result.
 LRESULT CALLBACK RangeGroupProc(HWND group, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_HSCROLL) {
     SyncRangeControls(reinterpret_cast<HWND>(lParam));
     return 0;
   }
+  if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) {
+    HWND box = reinterpret_cast<HWND>(lParam);
+    if ((box == MainUi.StartSecondsBox || box == MainUi.EndSecondsBox) && !WritingSecondsBoxes) {
+      ReadSecondsBoxes();
+    }
+    return 0;
+  }
   return CallPrevious(group, message, wParam, lParam);
 }
 
-// Whether a message to a seconds box edits its text the way typing does:
-// a character (Backspace included), the Delete key, and the edits of the
-// box's right-click menu (cut, paste, delete, undo).
-bool EditsText(UINT message, WPARAM wParam) {
-  switch (message) {
-    case WM_CHAR:
-    case WM_CUT:
-    case WM_PASTE:
-    case WM_CLEAR:
-    case WM_UNDO: return true;
-    case WM_KEYDOWN: return wParam == VK_DELETE;
-    default: return false;
-  }
-}
-
-// Every edit of the text updates the range at once, however it was made.
 LRESULT CALLBACK SecondsBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CHAR && wParam == VK_TAB) {
     HandleNavigationMessage(box, message, wParam);
     return 0;
   }
-  LRESULT result = CallPrevious(box, message, wParam, lParam);
-  if (EditsText(message, wParam)) {
-    SetRange({TypedMilliseconds(MainUi.StartSecondsBox), TypedMilliseconds(MainUi.EndSecondsBox)},
-             RangeSource::SecondsBoxes);
-  }
-  return result;
+  return CallPrevious(box, message, wParam, lParam);
 }
 
 void SetTrackbarSteps(HWND trackbar) {
@@ -109,8 +109,10 @@ void SetRange(const SampleRange& range, RangeSource source) {
     SendMessageA(MainUi.EndTrackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(Range.end));
   }
   if (source != RangeSource::SecondsBoxes) {
+    WritingSecondsBoxes = true;
     SetWindowTextA(MainUi.StartSecondsBox, TimeText(Range.start).c_str());
     SetWindowTextA(MainUi.EndSecondsBox, TimeText(Range.end).c_str());
+    WritingSecondsBoxes = false;
   }
   WaveformRangeChanged();
 }

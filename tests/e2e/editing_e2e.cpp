@@ -229,6 +229,34 @@ TEST_F(Editing, SlidersAndTypedSecondsKeepTheRangeInStep) {
   ASSERT_TRUE(belmo_.Flush());
   EXPECT_EQ(Pos(c.startTrackbar), 0);
 
+  // Shift+Insert pastes too: typed for real, since the box asks for the
+  // Shift key's state itself. Text put in place as an input method puts
+  // its result (over the selection, with no character typed) counts alike.
+  SetForegroundWindow(belmo_.Main());
+  PostMessageA(c.startSeconds, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageA(c.startSeconds, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  ASSERT_TRUE(belmo_.Flush());
+  ASSERT_EQ(belmo_.Focused(), c.startSeconds);
+  Send(c.startSeconds, EM_SETSEL, 0, -1);
+  {
+    INPUT input[4] = {};
+    const WORD keys[4] = {VK_SHIFT, VK_INSERT, VK_INSERT, VK_SHIFT};
+    for (int i = 0; i < 4; ++i) {
+      input[i].type = INPUT_KEYBOARD;
+      input[i].ki.wVk = keys[i];
+      input[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(4, input, sizeof(INPUT));
+    for (int waited = 0; waited < 2000 && Text(c.startSeconds) != "2.25"; waited += 10) Sleep(10);
+    ASSERT_TRUE(belmo_.Flush());
+    EXPECT_EQ(Text(c.startSeconds), "2.25");
+    EXPECT_EQ(Pos(c.startTrackbar), 2250) << "Shift+Insert";
+  }
+  Send(c.startSeconds, EM_SETSEL, 0, -1);
+  Send(c.startSeconds, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("1.75"));
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_EQ(Pos(c.startTrackbar), 1750) << "an input method's result";
+
   // A typed range the masks cannot use is refused, whether reversed or past
   // the end of the recording, and nothing is written or recorded for Undo.
   const std::pair<const char*, const char*> refused[] = {{"2", "1"}, {"1", "3.5"}, {"1", "1"}};
