@@ -13,6 +13,10 @@ namespace {
 // laid out again without knowing its table (the About window exists once
 // per thread, the settings pages are tables of their own).
 constexpr char kLayoutProperty[] = "BelmoLayoutRect";
+// A scaled window's client size in 96-DPI pixels, kept with the window so a
+// change of DPI can size it anew.
+constexpr char kClientWidthProperty[] = "BelmoClientWidth96";
+constexpr char kClientHeightProperty[] = "BelmoClientHeight96";
 
 bool TakesFont(HWND control) {
   char className[64] = {};
@@ -76,6 +80,9 @@ void ResizeScaledWindow(HWND window, int clientWidth, int clientHeight, bool men
                                         DpiOfWindow(window));
   SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetPropA(window, kClientWidthProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(clientWidth)));
+  SetPropA(window, kClientHeightProperty,
+           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(clientHeight)));
 }
 
 UINT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -84,6 +91,23 @@ UINT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
   SetWindowPos(window, nullptr, suggested->left, suggested->top,
                suggested->right - suggested->left, suggested->bottom - suggested->top,
                SWP_NOZORDER | SWP_NOACTIVATE);
+  // The suggestion scales the frame with the rest, but the frame and the
+  // menu bar are not drawn in proportion: the client area would come out
+  // a few pixels off, and clip the bottom row going down. The window keeps
+  // the suggested place and takes the size its layout needs at this DPI.
+  const int width = static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(window, kClientWidthProperty)));
+  const int height =
+      static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(window, kClientHeightProperty)));
+  if (width > 0 && height > 0) {
+    RECT outer;
+    RECT client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    SetWindowPos(window, nullptr, 0, 0,
+                 outer.right - outer.left + Scaled(width, dpi) - client.right,
+                 outer.bottom - outer.top + Scaled(height, dpi) - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   LayOutControls(window, dpi);
   return dpi;
 }

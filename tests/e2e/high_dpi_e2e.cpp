@@ -196,3 +196,89 @@ TEST_F(HighDpi, SettingsAboutAndVersionCheckWindowsScaleToo) {
   belmo.Close();
   ASSERT_TRUE(belmo.WaitExit());
 }
+
+// Moved to a monitor of another scaling, a window is sent WM_DPICHANGED
+// with the rectangle the system suggests (its own scaled by the ratio of
+// the two DPIs). Wine never sends it, so the test does, on the display of
+// either run, and the main window must come out as if started at that DPI.
+TEST(RunTimeDpi, MainWindowTakesEachNewDpiWholeUpAndDown) {
+  Sandbox sandbox("run-time-dpi");
+  ASSERT_TRUE(WriteFileBytes(sandbox.Path("one second.wav"), OneSecondWave()));
+  Belmo belmo;
+  ASSERT_TRUE(belmo.Start(sandbox, " \"" + sandbox.Path("one second.wav") + "\""));
+  ASSERT_NE(belmo.WaitMainWindow(), nullptr);
+  ASSERT_TRUE(belmo.Flush());
+  belmo.Command(kCmdShowWaveform);
+  ASSERT_TRUE(belmo.Flush());
+
+  // Every child of the main window and of its range group, with its
+  // rectangle at the display's DPI, as created.
+  struct Placed {
+    HWND control;
+    RECT at96;
+  };
+  std::vector<Placed> children;
+  const UINT startDpi = DisplayDpi();
+  auto collect = [&](HWND parent) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      RECT r;
+      GetWindowRect(child, &r);
+      MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+      // Back to the layout's 96-DPI pixels (exact at 96 and 144).
+      children.push_back({child, {MulDiv(r.left, 96, startDpi), MulDiv(r.top, 96, startDpi),
+                                  MulDiv(r.right - r.left, 96, startDpi),
+                                  MulDiv(r.bottom - r.top, 96, startDpi)}});
+    }
+  };
+  collect(belmo.Main());
+  collect(MainControls(belmo).rangeGroup);
+  ASSERT_GE(children.size(), 22u);
+
+  // The system hands the suggested rectangle over as a pointer into the
+  // receiving program, so the test puts it there.
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, belmo.Pid());
+  ASSERT_NE(process, nullptr);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+
+  UINT dpi = startDpi;
+  for (UINT next : {144u, 120u, 96u, 144u, 96u}) {
+    SCOPED_TRACE(std::to_string(dpi) + " to " + std::to_string(next) + " DPI");
+    RECT window;
+    GetWindowRect(belmo.Main(), &window);
+    RECT suggested = {window.left, window.top,
+                      window.left + MulDiv(window.right - window.left, next, dpi),
+                      window.top + MulDiv(window.bottom - window.top, next, dpi)};
+    ASSERT_TRUE(WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr));
+    // Sent: handled once it returns (Flush finds its box by the layout at
+    // the display's DPI, which no longer holds).
+    Send(belmo.Main(), WM_DPICHANGED, MAKEWPARAM(next, next), reinterpret_cast<LPARAM>(remote));
+    dpi = next;
+    if (dpi == 120) Screenshot(belmo.Main(), "main-window-run-time-120dpi");
+
+    RECT client;
+    GetClientRect(belmo.Main(), &client);
+    EXPECT_EQ(client.right, MulDiv(300, dpi, 96)) << "client width";
+    EXPECT_EQ(client.bottom, MulDiv(370, dpi, 96)) << "client height";
+    for (const Placed& p : children) {
+      RECT r;
+      GetWindowRect(p.control, &r);
+      HWND parent = GetParent(p.control);
+      MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+      const std::string name = ClassOf(p.control) + " " + Text(p.control);
+      EXPECT_EQ(r.left, MulDiv(p.at96.left, dpi, 96)) << name;
+      EXPECT_EQ(r.top, MulDiv(p.at96.top, dpi, 96)) << name;
+      EXPECT_EQ(r.right - r.left, MulDiv(p.at96.right, dpi, 96)) << name;
+      EXPECT_EQ(r.bottom - r.top, MulDiv(p.at96.bottom, dpi, 96)) << name;
+      RECT inside;
+      GetClientRect(parent, &inside);
+      EXPECT_TRUE(r.right <= inside.right && r.bottom <= inside.bottom) << name << " is clipped";
+      if (ClassOf(p.control) != "msctls_trackbar32" && ClassOf(p.control) != "WAVEFORM") {
+        EXPECT_EQ(FontHeight(belmo, p.control), -MulDiv(12, dpi, 96)) << name;
+      }
+    }
+  }
+  CloseHandle(process);
+  belmo.Close();
+  ASSERT_TRUE(belmo.WaitExit());
+}
