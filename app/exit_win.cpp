@@ -11,6 +11,7 @@
 #include "document/document_state.h"
 #include "document/win32_platform_win.h"
 #include "document/working_copy.h"
+#include "places/places_window_win.h"
 #include "selection/playback_win.h"
 #include "settings/settings_state_win.h"
 #include "window/command_ids.h"
@@ -54,7 +55,7 @@ void ExitApplication() {
     PostMessageA(MainUi.MainWindow, WM_COMMAND, kCmdExit, 0);
     return;
   }
-  if (!ConfirmDiscardChanges()) return;
+  if (!ConfirmDiscardChanges() || !ConfirmEmptyPlaces()) return;
   RefuseHandedFilesFromNowOn();
   EndWorkerThreads();
   DestroyWindow(MainUi.MainWindow);

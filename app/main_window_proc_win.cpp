@@ -13,6 +13,7 @@
 #include "app/open_file_win.h"
 #include "document/document_commands_win.h"
 #include "effects/apply_mask_win.h"
+#include "places/places_window_win.h"
 #include "selection/keyboard_navigation_win.h"
 #include "selection/playback_win.h"
 #include "selection/waveform_strip_win.h"
@@ -121,6 +122,7 @@ void OnMainCommand(WPARAM wParam, LPARAM lParam) {
     case kCmdHelp: OnHelp(); break;
     case kCmdSettings: OpenSettingsWindow(); break;
     case kCmdShowWaveform: ToggleWaveformStrip(); break;
+    case kCmdPlaces: ShowPlacesWindow(); break;
     case kCmdAbout: OpenAboutWindow(); break;
     case kCmdVersionCheck: OpenVersionCheckWindow(); break;
     default:

@@ -4,6 +4,8 @@
 
 #include "app/app_texts.h"
 #include "app/main_commands_win.h"
+#include "places/places_texts.h"
+#include "places/places_window_win.h"
 #include "selection/waveform_strip_win.h"
 #include "settings/settings_window_win.h"
 #include "update/version_check_win.h"
@@ -95,6 +97,7 @@ void RegisterWindowClasses(HINSTANCE instance) {
   RegisterClassWithProc(instance, "SETWINDOW", SettingsWindowProc);
   RegisterClassWithProc(instance, "VERCHECK", VersionCheckWindowProc);
   RegisterClassWithProc(instance, "WAVEFORM", WaveformStripProc);
+  RegisterClassWithProc(instance, "PLACES", PlacesWindowProc);
 }
 
 void CreateMainWindow(HINSTANCE) {
@@ -132,6 +135,8 @@ void BuildMenus() {
   InsertItem(MainUi.EditMenu, 2, kCmdSine, text::kMenuSine, nullptr);
   InsertItem(MainUi.EditMenu, 3, kCmdVoiceChange, text::kMenuVoiceChange, nullptr);
   InsertItem(MainUi.EditMenu, 4, kCmdFileOverwrite, text::kMenuFileOverwrite, nullptr);
+  InsertItem(MainUi.EditMenu, 5, 0, nullptr, nullptr);
+  InsertItem(MainUi.EditMenu, 6, kCmdPlaces, text::kMenuPlaces, nullptr);
 
   InsertItem(MainUi.SettingsMenu, 0, kCmdSettings, text::kMenuSettings, nullptr);
   InsertItem(MainUi.SettingsMenu, 1, kCmdShowWaveform, text::kMenuShowWaveform, nullptr);

@@ -7,6 +7,7 @@
 #include "document/file_dialogs_win.h"
 #include "document/load_wave_win.h"
 #include "launch/command_line.h"
+#include "places/places_window_win.h"
 #include "window/message_box_win.h"
 
 namespace belmo {
@@ -34,7 +35,7 @@ bool ShowPathProblem(const std::string& path) {
 }
 
 void OpenDocumentFile(const std::string* handedPath) {
-  if (!ConfirmDiscardChanges()) return;
+  if (!ConfirmDiscardChanges() || !ConfirmEmptyPlaces()) return;
   const SavedName before;
   if (handedPath ? OpenHandedFile(*handedPath) : OpenChosenFile()) return;
   before.Restore();

@@ -17,6 +17,7 @@
 #include "document/document_texts.h"
 #include "document/load_wave_win.h"
 #include "launch/command_line.h"
+#include "places/places_window_win.h"
 #include "selection/range_controls_win.h"
 #include "selection/waveform_strip_win.h"
 #include "settings/settings_state_win.h"
@@ -71,6 +72,10 @@ void OpenStartupDocument(const CommandLineArgs& args) {
 int RunMessageLoop() {
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    // The list of places is a plain window: Tab, access keys and Enter
+    // work there as in a dialog.
+    HWND places = PlacesWindow();
+    if (places && IsDialogMessageA(places, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
@@ -92,6 +97,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (HandOffToRunningProgram(App.ProgramDirectory, args.File)) return 0;
 
   SetProgramSituationSource(CurrentProgramSituation);
+  SetCommandStatesFollower(FollowCommandStates);
   LoadCommonControls();
   RegisterWindowClasses(instance);
   CreateMainWindow(instance);

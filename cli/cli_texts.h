@@ -11,6 +11,7 @@ inline constexpr char kCliUsage[] =
     "  belmo-mask voice 入力.wav 出力.wav [範囲] [--method simple|fft] [--ratio 2]\n"
     "                   [--waves 50] [--fft-size 4096]\n"
     "  belmo-mask file  入力.wav 出力.wav [範囲] --source 素材.wav [--mode once|loop]\n"
+    "  belmo-mask silence 入力.wav 出力.wav [範囲]\n"
     "  belmo-mask コマンド --help\n"
     "  belmo-mask --help | --version\n"
     "\n";
@@ -21,6 +22,8 @@ inline constexpr char kCliUsageVoice[] =
     "                         [--waves 50] [--fft-size 4096]\n\n";
 inline constexpr char kCliUsageFile[] =
     "使い方: belmo-mask file 入力.wav 出力.wav [範囲] --source 素材.wav [--mode once|loop]\n\n";
+inline constexpr char kCliUsageSilence[] =
+    "使い方: belmo-mask silence 入力.wav 出力.wav [範囲]\n\n";
 inline constexpr char kCliIntro[] =
     "入力ファイルの範囲にマスクをかけ、出力ファイルに書き出します。範囲を省略するとファイル全体が\n"
     "対象になります。出力ファイルは入力ファイルと同じでもかまいません。\n";
@@ -33,6 +36,8 @@ inline constexpr char kCliAboutVoice[] =
 inline constexpr char kCliAboutFile[] =
     "  file   ファイル上書き: --source のWAVEファイルの音で上書きします。--mode once は一回、\n"
     "         loop は範囲の終わりまで繰り返します。\n";
+inline constexpr char kCliAboutSilence[] =
+    "  silence 無音: 範囲を無音 (そのファイル形式の無音の値) にします。\n";
 inline constexpr char kCliRangeHelp[] =
     "\n"
     "範囲:\n"

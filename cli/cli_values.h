@@ -31,6 +31,7 @@ struct ListedRange {
   int64_t start = 0;
   int64_t end = 0;
   int line = 0;  // its line in a ranges file; 0 for one given as an argument
+  std::string label;  // what followed the times on its line, as written
 };
 
 // "START-END", both times.

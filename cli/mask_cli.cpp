@@ -42,6 +42,7 @@ const std::map<MaskKind, std::vector<std::string>> kOwnOptionsOf = {
     {MaskKind::Sine, {"--hz", "--db"}},
     {MaskKind::VoiceChange, {"--method", "--ratio", "--waves", "--fft-size"}},
     {MaskKind::FileOverwrite, {"--source", "--mode"}},
+    {MaskKind::Silence, {}},
 };
 const std::vector<std::string> kCommonOptions = {"--start", "--end", "--range", "--ranges",
                                                  "--settings"};
@@ -59,6 +60,7 @@ std::optional<MaskKind> KindOf(const std::string& command) {
   if (command == "sine") return MaskKind::Sine;
   if (command == "voice") return MaskKind::VoiceChange;
   if (command == "file") return MaskKind::FileOverwrite;
+  if (command == "silence") return MaskKind::Silence;
   return std::nullopt;
 }
 
@@ -70,13 +72,16 @@ std::string HelpOf(MaskKind kind) {
       return std::string(text::kCliUsageVoice) + text::kCliIntro + text::kCliAboutVoice;
     case MaskKind::FileOverwrite:
       return std::string(text::kCliUsageFile) + text::kCliIntro + text::kCliAboutFile;
+    case MaskKind::Silence:
+      return std::string(text::kCliUsageSilence) + text::kCliIntro + text::kCliAboutSilence;
   }
   return std::string();
 }
 
 std::string FullHelp() {
   return std::string(text::kCliUsage) + text::kCliIntro + text::kCliAboutSine +
-         text::kCliAboutVoice + text::kCliAboutFile + text::kCliRangeHelp + text::kCliCommonHelp;
+         text::kCliAboutVoice + text::kCliAboutFile + text::kCliAboutSilence + text::kCliRangeHelp +
+         text::kCliCommonHelp;
 }
 
 // Texts for the console, without the prefix: already in its encoding.
@@ -290,6 +295,8 @@ class MaskCommand {
         break;
       case MaskKind::FileOverwrite:
         if (settings_.OverWriteFilePath.empty()) return Usage(Own(text::kNoOverwriteFile));
+        break;
+      case MaskKind::Silence:
         break;
     }
     return std::nullopt;

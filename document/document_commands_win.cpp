@@ -12,6 +12,7 @@
 #include "document/load_wave_win.h"
 #include "document/win32_platform_win.h"
 #include "document/working_copy.h"
+#include "places/places_window_win.h"
 #include "selection/waveform_strip_win.h"
 #include "window/command_states_win.h"
 #include "window/main_window_handles_win.h"
@@ -63,9 +64,18 @@ bool WriteImageToFile(const char* path) {
 }
 
 void UpdateWorkingCopyAfterEdit(int64_t start, int64_t end) {
+  UpdateWorkingCopyAfterEdits({{start, end}});
+}
+
+void UpdateWorkingCopyAfterEdits(const std::vector<std::pair<int64_t, int64_t>>& spans) {
   Win32FileStore files;
-  if (!UpdateWorkingCopy(Document, start, end, files)) {
-    ShowProductMessage(text::kWorkingCopyUpdateFailed, MB_OK | MB_ICONWARNING);
+  for (const auto& [start, end] : spans) {
+    // One failure is told once; the copy is then rewritten whole at the
+    // next edit, the spans after this one included.
+    if (!UpdateWorkingCopy(Document, start, end, files)) {
+      ShowProductMessage(text::kWorkingCopyUpdateFailed, MB_OK | MB_ICONWARNING);
+      return;
+    }
   }
 }
 
@@ -90,7 +100,7 @@ void RevertDocument() {
   if (!Document.IsOpen() || !Document.HasSavedFile || !IsChanged(Document)) return;
   int answer = ShowProductMessage(text::kRevertQuestion,
                                   MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2);
-  if (answer != IDOK) return;
+  if (answer != IDOK || !ConfirmEmptyPlaces()) return;
   LoadWave(Document.Path);
 }
 
@@ -102,8 +112,9 @@ void ToggleUndo() {
     std::lock_guard<std::mutex> guard(DocumentLock);
     if (!ExchangeUndoBytes(Document.Image, Undo)) return;
   }
-  UpdateWorkingCopyAfterEdit(Undo.SpanStart, Undo.SpanEnd);
+  UpdateWorkingCopyAfterEdits(UndoSpans(Undo));
   WaveformAfterUndo();
+  PlacesAfterUndo();
   CountUndo(Document, Undo);
   UpdateCommandStates();
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "document/document_state.h"
 
@@ -34,6 +36,8 @@ bool WriteImageToFile(const char* path);
 // image[start, end); warns the user when it fails, since a crash would
 // then lose the edits.
 void UpdateWorkingCopyAfterEdit(int64_t start, int64_t end);
+// The same after an edit of several spans, earliest first.
+void UpdateWorkingCopyAfterEdits(const std::vector<std::pair<int64_t, int64_t>>& spans);
 
 void SaveDocument();
 void SaveDocumentAs();

@@ -7,6 +7,7 @@
 #include "document/document_state.h"
 #include "document/document_texts.h"
 #include "document/win32_platform_win.h"
+#include "places/places_window_win.h"
 #include "selection/range_controls_win.h"
 #include "selection/waveform_strip_win.h"
 #include "window/command_states_win.h"
@@ -22,6 +23,7 @@ void ShowOpenDocumentState() {
   SetWindowTextA(MainUi.InfoBox, text::kInfoStopped);
   ResetRangeControls(Document.LengthMs);
   WaveformAfterLoad();
+  PlacesAfterLoad();
   UpdateCommandStates();
 }
 

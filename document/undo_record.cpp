@@ -28,29 +28,69 @@ bool RecordUndo(const std::vector<uint8_t>& image, int32_t spanStart, int32_t sp
   undo.SwapBuffer = std::move(swap);
   undo.SpanStart = spanStart;
   undo.SpanEnd = spanEnd;
+  undo.EarlierSpans.clear();
+  undo.EarlierSpans.shrink_to_fit();
   return true;
+}
+
+void JoinUndo(UndoRecord& batch, UndoRecord&& piece) {
+  if (batch.IsEmpty()) {
+    batch = std::move(piece);
+    return;
+  }
+  batch.EarlierSpans.push_back({batch.SpanStart, batch.SpanEnd, std::move(batch.SavedBytes)});
+  batch.SavedBytes = std::move(piece.SavedBytes);
+  batch.SpanStart = piece.SpanStart;
+  batch.SpanEnd = piece.SpanEnd;
+  if (piece.SwapBuffer.size() > batch.SwapBuffer.size()) {
+    batch.SwapBuffer = std::move(piece.SwapBuffer);
+  }
+}
+
+std::vector<std::pair<int64_t, int64_t>> UndoSpans(const UndoRecord& undo) {
+  std::vector<std::pair<int64_t, int64_t>> spans;
+  if (undo.IsEmpty()) return spans;
+  for (const UndoSpan& span : undo.EarlierSpans) spans.emplace_back(span.Start, span.End);
+  spans.emplace_back(undo.SpanStart, undo.SpanEnd);
+  return spans;
 }
 
 void ClearUndo(UndoRecord& undo) { undo = UndoRecord{}; }
 
-bool ExchangeUndoBytes(std::vector<uint8_t>& image, UndoRecord& undo) {
-  if (undo.IsEmpty() || undo.SpanStart < 0) return false;
-  // A record left over from another image (or from before a reload) may
-  // point past this one.
-  if (static_cast<size_t>(undo.SpanEnd) > image.size()) return false;
-  const size_t count = static_cast<size_t>(undo.SpanEnd) - static_cast<size_t>(undo.SpanStart);
-  if (undo.SavedBytes.size() != count || undo.SwapBuffer.empty()) return false;
+namespace {
 
-  uint8_t* span = image.data() + undo.SpanStart;
-  uint8_t* saved = undo.SavedBytes.data();
-  uint8_t* scratch = undo.SwapBuffer.data();
+bool SpanFits(int32_t start, int32_t end, size_t saved, size_t imageSize) {
+  return start >= 0 && start < end && static_cast<size_t>(end) <= imageSize &&
+         saved == static_cast<size_t>(end) - static_cast<size_t>(start);
+}
+
+void ExchangeSpan(uint8_t* span, uint8_t* saved, size_t count, std::vector<uint8_t>& scratch) {
   for (size_t done = 0; done < count;) {
-    const size_t piece = std::min(undo.SwapBuffer.size(), count - done);
-    std::memcpy(scratch, span + done, piece);
+    const size_t piece = std::min(scratch.size(), count - done);
+    std::memcpy(scratch.data(), span + done, piece);
     std::memcpy(span + done, saved + done, piece);
-    std::memcpy(saved + done, scratch, piece);
+    std::memcpy(saved + done, scratch.data(), piece);
     done += piece;
   }
+}
+
+}  // namespace
+
+bool ExchangeUndoBytes(std::vector<uint8_t>& image, UndoRecord& undo) {
+  // A record left over from another image (or from before a reload) may
+  // point past this one. Every span is checked before any is exchanged.
+  if (undo.IsEmpty() || undo.SwapBuffer.empty() ||
+      !SpanFits(undo.SpanStart, undo.SpanEnd, undo.SavedBytes.size(), image.size())) {
+    return false;
+  }
+  for (const UndoSpan& span : undo.EarlierSpans) {
+    if (!SpanFits(span.Start, span.End, span.Bytes.size(), image.size())) return false;
+  }
+  for (UndoSpan& span : undo.EarlierSpans) {
+    ExchangeSpan(image.data() + span.Start, span.Bytes.data(), span.Bytes.size(), undo.SwapBuffer);
+  }
+  ExchangeSpan(image.data() + undo.SpanStart, undo.SavedBytes.data(), undo.SavedBytes.size(),
+               undo.SwapBuffer);
   return true;
 }
 

@@ -4,11 +4,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace belmo {
 
 constexpr size_t kUndoSwapPieceBytes = size_t{1} << 20;
+
+// One more span of an edit that changed several (the list of places masks
+// them all as one edit), with its other state.
+struct UndoSpan {
+  int32_t Start = 0;
+  int32_t End = 0;
+  std::vector<uint8_t> Bytes;
+};
 
 struct UndoRecord {
   std::vector<uint8_t> SavedBytes;  // the span's other state
@@ -19,6 +28,8 @@ struct UndoRecord {
   int32_t SpanStart = 0;
   int32_t SpanEnd = 0;
   uint8_t UndoToggle = 0;  // 0: the next Undo restores, 1: it re-applies
+  // The edit's spans before the last, earliest first: empty for one mask.
+  std::vector<UndoSpan> EarlierSpans;
 
   bool IsEmpty() const { return SpanEnd <= SpanStart; }
 };
@@ -30,12 +41,19 @@ struct UndoRecord {
 bool RecordUndo(const std::vector<uint8_t>& image, int32_t spanStart, int32_t spanEnd,
                 UndoRecord& undo);
 
+// Makes piece, a record just made by RecordUndo, one more span of batch, so
+// that one Undo exchanges them all. The spans must not overlap.
+void JoinUndo(UndoRecord& batch, UndoRecord&& piece);
+
+// Every span the record exchanges, as [start, end) pairs, earliest first.
+std::vector<std::pair<int64_t, int64_t>> UndoSpans(const UndoRecord& undo);
+
 // Releases the record's blocks; a newly loaded image has nothing to undo.
 void ClearUndo(UndoRecord& undo);
 
-// Exchanges the span of the image with the saved bytes. Refuses (returns
-// false, changes nothing) when the record is empty or its span does not lie
-// inside this image.
+// Exchanges the spans of the image with the saved bytes. Refuses (returns
+// false, changes nothing) when the record is empty or one of its spans does
+// not lie inside this image.
 bool ExchangeUndoBytes(std::vector<uint8_t>& image, UndoRecord& undo);
 
 }  // namespace belmo

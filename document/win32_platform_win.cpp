@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <string>
@@ -271,6 +272,22 @@ uint32_t MciSoundDevice::Send(const std::string& command, std::string* reply) {
   MCIERROR error = mciSendStringA(command.c_str(), buffer, sizeof buffer, nullptr);
   if (reply) *reply = buffer;
   return error;
+}
+
+std::string Recode(std::string_view text, unsigned fromCodePage, unsigned toCodePage) {
+  if (text.empty() || fromCodePage == toCodePage) return std::string(text);
+  const int size = static_cast<int>(std::min<size_t>(text.size(), INT32_MAX / 4));
+  const int wideLength = MultiByteToWideChar(fromCodePage, 0, text.data(), size, nullptr, 0);
+  if (wideLength <= 0) return std::string();
+  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+  MultiByteToWideChar(fromCodePage, 0, text.data(), size, wide.data(), wideLength);
+  const int length =
+      WideCharToMultiByte(toCodePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string converted(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(toCodePage, 0, wide.data(), wideLength, converted.data(), length, nullptr,
+                      nullptr);
+  return converted;
 }
 
 }  // namespace belmo

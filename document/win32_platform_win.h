@@ -2,6 +2,9 @@
 // the multimedia command-string interface.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "document/platform.h"
 
 namespace belmo {
@@ -20,6 +23,10 @@ class Win32FileStore : public FileStore {
   std::unique_ptr<FileView> OpenView(const std::string& path) override;
   std::unique_ptr<FileWriter> BeginReplace(const std::string& path) override;
 };
+
+// text from one code page to another (932, CP_UTF8, the console's...);
+// characters the target cannot hold become its default character.
+std::string Recode(std::string_view text, unsigned fromCodePage, unsigned toCodePage);
 
 class MciSoundDevice : public SoundDevice {
  public:

@@ -1,6 +1,7 @@
 #include "effects/apply_mask.h"
 
 #include <memory>
+#include <utility>
 
 namespace belmo {
 
@@ -35,6 +36,34 @@ MaskOutcome RunMask(MaskKind kind, const SampleRange& range, const MaskSettings&
   if (planned != MaskOutcome::Applied) return planned;
   return ApplyMaskInPlace(*mask, document.Image, document.Format, StartSecondsOf(range),
                           EndSecondsOf(range), undo, changed);
+}
+
+MaskOutcome RunMaskOverRanges(MaskKind kind, const std::vector<SampleRange>& ranges,
+                              const MaskSettings& settings, WavDocument& document,
+                              UndoRecord& undo, FileStore& files, TwiddleTables& tables,
+                              size_t* done) {
+  *done = 0;
+  if (!document.IsOpen()) return MaskOutcome::NoDocument;
+  UndoRecord batch;
+  MaskOutcome outcome = MaskOutcome::Applied;
+  std::unique_ptr<Mask> mask;
+  for (const SampleRange& range : ranges) {
+    outcome = CheckMaskCommand(kind, range, settings, document.LengthMs);
+    // Planned once: Begin starts each span as a freshly planned mask would.
+    if (outcome == MaskOutcome::Applied && !mask) {
+      outcome = PlanMask(kind, settings, document.Format, files, tables, &mask);
+    }
+    UndoRecord piece;
+    if (outcome == MaskOutcome::Applied) {
+      outcome = ApplyMaskInPlace(*mask, document.Image, document.Format, StartSecondsOf(range),
+                                 EndSecondsOf(range), piece, nullptr);
+    }
+    if (outcome != MaskOutcome::Applied) break;
+    JoinUndo(batch, std::move(piece));
+    ++*done;
+  }
+  if (*done > 0) undo = std::move(batch);
+  return outcome;
 }
 
 }  // namespace belmo

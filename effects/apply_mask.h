@@ -4,6 +4,9 @@
 // shell's.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "document/platform.h"
 #include "document/undo_record.h"
 #include "document/wav_document.h"
@@ -34,5 +37,16 @@ double EndSecondsOf(const SampleRange& range);
 MaskOutcome RunMask(MaskKind kind, const SampleRange& range, const MaskSettings& settings,
                     WavDocument& document, UndoRecord& undo, FileStore& files,
                     TwiddleTables& tables, ByteSpan* changed = nullptr);
+
+// Every range with one mask, as one edit: earliest first, each as its own
+// run would leave it, as belmo-mask runs several ranges in one pass (the
+// ranges merged, none overlapping or touching another). *done is how many
+// were masked; their spans are one undo record that replaces undo. The
+// first range that fails stops the run with its outcome; what was masked
+// before it stays, and with none masked undo is as it was.
+MaskOutcome RunMaskOverRanges(MaskKind kind, const std::vector<SampleRange>& ranges,
+                              const MaskSettings& settings, WavDocument& document,
+                              UndoRecord& undo, FileStore& files, TwiddleTables& tables,
+                              size_t* done);
 
 }  // namespace belmo

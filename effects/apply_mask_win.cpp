@@ -10,6 +10,7 @@
 #include "document/win32_platform_win.h"
 #include "effects/effects_state.h"
 #include "effects/effects_texts.h"
+#include "places/places_window_win.h"
 #include "selection/sample_range.h"
 #include "selection/waveform_strip_win.h"
 #include "settings/settings_state_win.h"
@@ -43,8 +44,34 @@ int ApplyMask(MaskKind kind) {
   CountMask(Document, Undo);
   WaveformAfterMask();
   UpdateCommandStates();
+  PlacesAfterMask({Range}, kind);
   ShowProductMessage(text::kMaskFinished, MB_OK | MB_ICONINFORMATION);
   return 0;
+}
+
+size_t ApplyMaskToRanges(MaskKind kind, const std::vector<SampleRange>& ranges) {
+  Win32FileStore files;
+  MaskSettings settings = CurrentSettings();
+  MaskOutcome outcome;
+  size_t done = 0;
+  {
+    std::lock_guard<std::mutex> guard(DocumentLock);
+    outcome = RunMaskOverRanges(kind, ranges, settings, Document, Undo, files,
+                                Effects.MainTables, &done);
+  }
+  if (done > 0) {
+    UpdateWorkingCopyAfterEdits(UndoSpans(Undo));
+    CountMask(Document, Undo);
+    WaveformAfterMask();
+    UpdateCommandStates();
+    PlacesAfterMask(std::vector<SampleRange>(ranges.begin(), ranges.begin() + done), kind);
+  }
+  if (outcome != MaskOutcome::Applied) {
+    if (const char* refusal = MaskRefusalText(outcome)) {
+      ShowProductMessage(refusal, MB_OK | MB_ICONWARNING);
+    }
+  }
+  return done;
 }
 
 }  // namespace belmo

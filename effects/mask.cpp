@@ -27,6 +27,8 @@ MaskOutcome PlanMask(MaskKind kind, const MaskSettings& settings, const WaveForm
     case MaskKind::FileOverwrite:
       return PlanFileOverwrite(format, settings.OverWriteFilePath, settings.OverWriteType, files,
                                mask);
+    case MaskKind::Silence:
+      return PlanSilence(format, mask);
   }
   // A kind outside the three masks runs nothing and has nothing to say.
   return MaskOutcome::NoDocument;

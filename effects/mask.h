@@ -29,7 +29,9 @@
 
 namespace belmo {
 
-enum class MaskKind { Sine = 0, VoiceChange = 1, FileOverwrite = 2 };
+// The three masks of the main window, and silence, which the list of places
+// and belmo-mask offer besides.
+enum class MaskKind { Sine = 0, VoiceChange = 1, FileOverwrite = 2, Silence = 3 };
 
 // The recording as it was before a mask ran, for a mask whose result at
 // the end of its span depends on samples around it.
@@ -94,6 +96,7 @@ MaskOutcome PlanVoiceChangeSimple(const WaveFormat& format, double pitchRatio,
                                   double voiceSample, std::unique_ptr<Mask>* mask);
 MaskOutcome PlanFileOverwrite(const WaveFormat& format, const std::string& path, uint8_t mode,
                               FileStore& files, std::unique_ptr<Mask>* mask);
+MaskOutcome PlanSilence(const WaveFormat& format, std::unique_ptr<Mask>* mask);
 
 // The one place that decides which mask a command runs. PitchUpType 0
 // picks the simple voice change, any other value the FFT one.

@@ -1,6 +1,7 @@
 #include "selection/changed_spans.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace belmo {
 namespace {
@@ -24,23 +25,26 @@ void ChangedSpans::Clear() {
   lastApplied_ = false;
 }
 
-void ChangedSpans::AddEdit(FrameSpan span) {
-  if (lastApplied_ && last_.First < last_.End) {
-    // Merged into the settled spans, which stay sorted and apart.
-    auto at = std::lower_bound(
-        settled_.begin(), settled_.end(), last_,
-        [](const FrameSpan& a, const FrameSpan& b) { return a.End < b.First; });
-    FrameSpan merged = last_;
-    auto from = at;
-    while (at != settled_.end() && at->First <= merged.End) {
-      merged.First = std::min(merged.First, at->First);
-      merged.End = std::max(merged.End, at->End);
-      ++at;
+void ChangedSpans::AddEdit(std::vector<FrameSpan> spans) {
+  if (lastApplied_) {
+    for (const FrameSpan& span : last_) {
+      if (span.First >= span.End) continue;
+      // Merged into the settled spans, which stay sorted and apart.
+      auto at = std::lower_bound(
+          settled_.begin(), settled_.end(), span,
+          [](const FrameSpan& a, const FrameSpan& b) { return a.End < b.First; });
+      FrameSpan merged = span;
+      auto from = at;
+      while (at != settled_.end() && at->First <= merged.End) {
+        merged.First = std::min(merged.First, at->First);
+        merged.End = std::max(merged.End, at->End);
+        ++at;
+      }
+      at = settled_.erase(from, at);
+      settled_.insert(at, merged);
     }
-    at = settled_.erase(from, at);
-    settled_.insert(at, merged);
   }
-  last_ = span;
+  last_ = std::move(spans);
   lastApplied_ = true;
 }
 
@@ -48,7 +52,11 @@ void ChangedSpans::ToggleLastEdit() { lastApplied_ = !lastApplied_; }
 
 bool ChangedSpans::Touches(size_t first, size_t end) const {
   if (first >= end) return false;
-  if (lastApplied_ && Overlaps(last_, first, end)) return true;
+  if (lastApplied_) {
+    for (const FrameSpan& span : last_) {
+      if (Overlaps(span, first, end)) return true;
+    }
+  }
   // The first settled span that ends after first.
   auto at = std::upper_bound(settled_.begin(), settled_.end(), first,
                              [](size_t frame, const FrameSpan& s) { return frame < s.End; });

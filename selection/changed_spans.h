@@ -1,7 +1,8 @@
 // Which frames the masks have changed since the recording was loaded, for
 // tinting them in the waveform strip. Undo is single-level and toggles the
-// last edit, so only the last span can go away and come back; every earlier
-// one stays changed until the next load.
+// last edit, so only the last edit's spans (one for a mask, several for
+// the list of places) can go away and come back; every earlier one stays
+// changed until the next load.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +26,8 @@ class ChangedSpans {
   void Clear();
   // A mask changed these frames. An edit that Undo had taken out is gone for
   // good: the new edit replaced it in the undo record.
-  void AddEdit(FrameSpan span);
+  void AddEdit(FrameSpan span) { AddEdit(std::vector<FrameSpan>{span}); }
+  void AddEdit(std::vector<FrameSpan> spans);
   // An Undo took the last edit out, or put it back.
   void ToggleLastEdit();
 
@@ -34,7 +36,7 @@ class ChangedSpans {
 
  private:
   std::vector<FrameSpan> settled_;  // sorted, not overlapping, not touching
-  FrameSpan last_;
+  std::vector<FrameSpan> last_;
   bool lastApplied_ = false;
 };
 

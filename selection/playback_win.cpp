@@ -28,6 +28,8 @@ constexpr DWORD kPollPauseMs = 5;
 
 // The range of the playback under way, fixed when it starts.
 PlaybackRange Session;
+// Where the playing thread last saw the device.
+std::atomic<uint32_t> HeardMs{0};
 
 // The end of a playback reaches the main thread as a message, which any
 // process can send too; it carries the playback's number, never a
@@ -44,7 +46,10 @@ class InfoBoxView : public PlaybackView {
   void ShowStatus(const std::string& text) override {
     SetWindowTextA(MainUi.InfoBox, text.c_str());
   }
-  void ShowPosition(uint32_t positionMs) override { WaveformShowPlayPosition(positionMs); }
+  void ShowPosition(uint32_t positionMs) override {
+    HeardMs.store(positionMs);
+    WaveformShowPlayPosition(positionMs);
+  }
 };
 
 bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -79,6 +84,12 @@ void OnPlaybackEnded(LPARAM number) {
   UpdateCommandStates(true);
 }
 
+bool HeardPosition(uint32_t* positionMs) {
+  if (!IsPlaying(Playback.load())) return false;
+  *positionMs = HeardMs.load();
+  return true;
+}
+
 void OnPlayButton() {
   if (RequestPlaybackStop(Playback)) return;
   if (!Document.IsOpen()) return;
@@ -88,6 +99,7 @@ void OnPlayButton() {
   }
   if (!ClaimPlayback(Playback)) return;
   Session = {Document.WorkingCopyPath, Range.start, Range.end};
+  HeardMs.store(Range.start);
   UpdateCommandStates();
   if (Workers.Playback) CloseHandle(Workers.Playback);
   ++SessionNumber;

@@ -9,6 +9,9 @@ namespace belmo {
 // The one playback state word of the program.
 inline PlaybackState Playback{kPlaybackIdle};
 
+// While playback runs: the position in the recording heard last, in ms.
+bool HeardPosition(uint32_t* positionMs);
+
 // "再生／停止": starts playing the range, or asks a running playback to stop.
 void OnPlayButton();
 

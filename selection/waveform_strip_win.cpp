@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/document_state.h"
+#include "places/places_state.h"
 #include "selection/changed_spans.h"
 #include "selection/keyboard_navigation_win.h"
 #include "selection/playback_win.h"
@@ -32,6 +33,7 @@ constexpr COLORREF kWave = RGB(32, 64, 140);
 constexpr COLORREF kMaskedWave = RGB(200, 90, 20);
 constexpr COLORREF kCentreLine = RGB(176, 176, 176);
 constexpr COLORREF kPlayLine = RGB(220, 0, 0);
+constexpr COLORREF kPlaceOutline = RGB(200, 90, 20);
 
 // The strip's program-wide state; main thread only.
 struct WaveformStripState {
@@ -71,9 +73,14 @@ SampleData DocumentSamples() {
   return data;
 }
 
-FrameSpan UndoSpanFrames() {
-  return FramesOfByteSpan(Undo.SpanStart, Undo.SpanEnd, Document.Format.DataStart(),
-                          Document.Format.FrameBytes());
+// The frames of every span the last edit changed.
+std::vector<FrameSpan> UndoSpanFrames() {
+  std::vector<FrameSpan> frames;
+  for (const auto& [start, end] : UndoSpans(Undo)) {
+    frames.push_back(FramesOfByteSpan(start, end, Document.Format.DataStart(),
+                                      Document.Format.FrameBytes()));
+  }
+  return frames;
 }
 
 void Redraw() {
@@ -187,9 +194,30 @@ void DrawWave(HDC dc, int width, int height, bool enabled) {
   DeleteObject(maskedWave);
 }
 
+// The places of the list not masked yet, each as an outline over its
+// span; a masked one already shows in the masks' tint.
+void DrawPlaceMarks(HDC dc, int width, int height, bool enabled) {
+  if (!Document.IsOpen()) return;
+  HPEN pen = CreatePen(PS_SOLID, 1, enabled ? kPlaceOutline : GetSysColor(COLOR_GRAYTEXT));
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  for (const Place& place : Places.Rows()) {
+    if (place.State != PlaceState::Unmasked) continue;
+    const int64_t left = ColumnOfMs(Strip.View, place.Range.start);
+    const int64_t right = ColumnOfMs(Strip.View, place.Range.end);
+    if (right < 0 || left >= width) continue;
+    Rectangle(dc, static_cast<int>(std::max<int64_t>(left, -1)), 0,
+              static_cast<int>(std::min<int64_t>(right + 1, width + 1)), height);
+  }
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+}
+
 void DrawStrip(HWND strip, HDC dc, int width, int height) {
   const bool enabled = IsWindowEnabled(strip) != FALSE;
   DrawWave(dc, width, height, enabled);
+  DrawPlaceMarks(dc, width, height, enabled);
   if (Strip.ShowsPlayPosition) {
     const int64_t column = ColumnOfMs(Strip.View, Strip.PlayPositionMs);
     if (column >= 0 && column < width) {
@@ -362,17 +390,25 @@ void WaveformAfterLoad() {
 }
 
 void WaveformAfterMask() {
-  const FrameSpan span = UndoSpanFrames();
-  Strip.Changed.AddEdit(span);
-  UpdateEnvelopeOver(span);
+  const std::vector<FrameSpan> spans = UndoSpanFrames();
+  Strip.Changed.AddEdit(spans);
+  for (const FrameSpan& span : spans) UpdateEnvelopeOver(span);
 }
 
 void WaveformAfterUndo() {
   Strip.Changed.ToggleLastEdit();
-  UpdateEnvelopeOver(UndoSpanFrames());
+  for (const FrameSpan& span : UndoSpanFrames()) UpdateEnvelopeOver(span);
 }
 
 void WaveformRangeChanged() { Redraw(); }
+
+void WaveformShowRange() {
+  if (!Shown() || !Document.IsOpen()) return;
+  Strip.View = ZoomedToRange(Range, Document.LengthMs, StripWidth());
+  Redraw();
+}
+
+void WaveformPlacesChanged() { Redraw(); }
 
 bool WaveformTakesWheel(WPARAM wParam, LPARAM lParam) {
   HWND strip = StripWindow();

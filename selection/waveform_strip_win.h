@@ -25,6 +25,10 @@ void WaveformAfterLoad();
 void WaveformAfterMask();
 void WaveformAfterUndo();
 void WaveformRangeChanged();
+// Zooms the strip to the range, when it is shown (a place of the list
+// chosen); the list's marks changed.
+void WaveformShowRange();
+void WaveformPlacesChanged();
 
 // The main window passes on a wheel turned over the strip; true when it
 // was the strip's.

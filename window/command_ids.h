@@ -19,6 +19,7 @@ enum MenuId : unsigned {
   kMenuSettings = 8224,
   kCmdSettings = 8225,
   kCmdShowWaveform = 8226,
+  kCmdPlaces = 8227,  // "マスク箇所の一覧(&L)...", in the Edit menu
   kMenuHelp = 8240,
   kCmdHelp = 8241,
   kCmdAbout = 8242,

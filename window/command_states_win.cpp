@@ -11,6 +11,7 @@ namespace belmo {
 namespace {
 
 ProgramSituationSource SituationSource = nullptr;
+CommandStatesFollower Follower = nullptr;
 
 void EnableMenuCommand(UINT id, bool enabled) {
   EnableMenuItem(MainUi.MenuBar, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
@@ -23,6 +24,8 @@ void EnableControls(std::initializer_list<HWND> controls, bool enabled) {
 }  // namespace
 
 void SetProgramSituationSource(ProgramSituationSource source) { SituationSource = source; }
+
+void SetCommandStatesFollower(CommandStatesFollower follower) { Follower = follower; }
 
 void UpdateCommandStates(bool playbackOver) {
   if (!SituationSource) return;
@@ -41,6 +44,7 @@ void UpdateCommandStates(bool playbackOver) {
                  states.MaskButtons);
   EnableControls({ui.SeekStartRadio, ui.SeekRangeRadio}, states.SeekRadios);
   EnableControls({ui.WaveformStrip}, states.Waveform);
+  if (Follower) Follower(states);
 }
 
 }  // namespace belmo

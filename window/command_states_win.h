@@ -19,4 +19,9 @@ void UpdateCommandStates(bool playbackOver = false);
 using ProgramSituationSource = ProgramSituation (*)(bool playbackOver);
 void SetProgramSituationSource(ProgramSituationSource source);
 
+// Another window whose controls follow the same states (the list of
+// places), told after the main window's; set by the top at start-up.
+using CommandStatesFollower = void (*)(const CommandStates& states);
+void SetCommandStatesFollower(CommandStatesFollower follower);
+
 }  // namespace belmo

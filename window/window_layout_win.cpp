@@ -61,13 +61,13 @@ void LayOutControls(HWND window, UINT dpi) {
 }
 
 HWND CreateScaledWindow(DWORD exStyle, const char* className, const char* caption, DWORD style,
-                        int clientWidth, int clientHeight, bool menuBar) {
+                        int clientWidth, int clientHeight, bool menuBar, HWND owner) {
   // Where the system puts the window is known only once it exists: it is
   // made for the system DPI, then sized for its monitor's.
   const SIZE size =
       WindowSizeForClient(clientWidth, clientHeight, style, exStyle, menuBar, SystemDpi());
   HWND window = CreateWindowExA(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                size.cx, size.cy, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                size.cx, size.cy, owner, nullptr, GetModuleHandleA(nullptr),
                                 nullptr);
   if (window) ResizeScaledWindow(window, clientWidth, clientHeight, menuBar);
   return window;

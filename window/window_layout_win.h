@@ -49,7 +49,7 @@ void LayOutControls(HWND window, UINT dpi);
 // clientWidth x clientHeight 96-DPI pixels at the DPI of the monitor it is
 // on (with a menu bar's height added when it will have one).
 HWND CreateScaledWindow(DWORD exStyle, const char* className, const char* caption, DWORD style,
-                        int clientWidth, int clientHeight, bool menuBar);
+                        int clientWidth, int clientHeight, bool menuBar, HWND owner = nullptr);
 // Sizes such a window again, for a new client height or width.
 void ResizeScaledWindow(HWND window, int clientWidth, int clientHeight, bool menuBar);
 

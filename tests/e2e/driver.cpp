@@ -415,4 +415,41 @@ std::vector<uint8_t> OneSecondWave() {
   return PcmWave(1, 8000, 16, samples);
 }
 
+int RunMaskTool(const std::string& arguments, const std::string& in, const std::string& out,
+                const std::string& err) {
+  char driver[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, driver, sizeof driver);
+  std::string exe(driver);
+  exe = exe.substr(0, exe.find_last_of('\\')) + "\\belmo-mask.exe";
+  std::string line = "\"" + exe + "\" " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+  HANDLE streams[3] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
+  const bool redirected = !in.empty();
+  if (redirected) {
+    streams[0] = CreateFileA(in.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherited, OPEN_EXISTING,
+                             0, nullptr);
+    streams[1] = CreateFileA(out.c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr);
+    streams[2] = CreateFileA(err.c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = streams[0];
+    startup.hStdOutput = streams[1];
+    startup.hStdError = streams[2];
+  }
+  PROCESS_INFORMATION process = {};
+  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, redirected, 0,
+                                      nullptr, nullptr, &startup, &process);
+  for (HANDLE stream : streams) {
+    if (stream != INVALID_HANDLE_VALUE) CloseHandle(stream);
+  }
+  if (!started) return -1;
+  WaitForSingleObject(process.hProcess, 30000);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return static_cast<int>(code);
+}
+
 }  // namespace e2e

@@ -127,6 +127,12 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // Saves the window (with its frame) as a BMP under ScreenshotDir().
 bool Screenshot(HWND window, const std::string& name);
 
+// Runs belmo-mask.exe, beside the driver, as a Windows user runs it, with
+// its standard streams on files when they are named (as a pipeline hands
+// them over); its exit code, or -1 when it did not start.
+int RunMaskTool(const std::string& arguments, const std::string& in = "",
+                const std::string& out = "", const std::string& err = "");
+
 // Files.
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes);

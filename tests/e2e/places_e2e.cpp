@@ -1,0 +1,181 @@
+// The list of places, as a person works it: places gathered from the range
+// and from a label file, each checked by choosing its row, all masked with
+// one command and one Undo, and the record written out, which belmo-mask
+// reads back to the very same bytes.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+#include "window/command_ids.h"
+
+using namespace e2e;
+using namespace belmo;
+
+namespace {
+
+// 8 kHz, 16-bit mono, no two neighbouring samples alike.
+std::vector<uint8_t> Wave(int ms) {
+  std::vector<uint8_t> samples;
+  for (int i = 0; i < ms * 8; ++i) {
+    const uint16_t v = static_cast<uint16_t>((i * 37) % 20000 - 10000);
+    samples.push_back(static_cast<uint8_t>(v));
+    samples.push_back(static_cast<uint8_t>(v >> 8));
+  }
+  return PcmWave(1, 8000, 16, samples);
+}
+
+std::vector<uint8_t> Bytes(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  ReadFileBytes(path, &bytes);
+  return bytes;
+}
+
+std::vector<uint8_t> Utf8(const char* text) {
+  return std::vector<uint8_t>(text, text + std::char_traits<char>::length(text));
+}
+
+class Places : public ::testing::Test {
+ protected:
+  Places()
+      : sandbox_(std::string("places-") +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+
+  void Start(const std::vector<uint8_t>& wave) {
+    original_ = wave;
+    ASSERT_TRUE(WriteFileBytes(Take(), wave));
+    ASSERT_TRUE(belmo_.Start(sandbox_, " \"" + Take() + "\""));
+    ASSERT_NE(belmo_.WaitMainWindow(), nullptr);
+    c_ = std::make_unique<MainControls>(belmo_);
+    belmo_.Command(kCmdPlaces);
+    ASSERT_TRUE(belmo_.Flush());
+    window_ = FindWindowA("PLACES", "マスク箇所");
+    ASSERT_NE(window_, nullptr);
+    list_ = FindWindowExA(window_, nullptr, WC_LISTVIEWA, nullptr);
+    ASSERT_NE(list_, nullptr);
+  }
+
+  std::string Take() const { return sandbox_.Path("take.wav"); }
+
+  void Type(HWND box, const std::string& text) {
+    Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    for (char ch : text) PostMessageA(box, WM_CHAR, static_cast<uint8_t>(ch), 0);
+    ASSERT_TRUE(belmo_.Flush());
+  }
+
+  void Press(const char* caption) {
+    HWND button = FindWindowExA(window_, nullptr, "Button", caption);
+    ASSERT_NE(button, nullptr) << caption;
+    PostMessageA(button, BM_CLICK, 0, 0);
+  }
+
+  void ChooseInDialog(const std::string& path) {
+    HWND dialog = belmo_.WaitFileDialog();
+    ASSERT_NE(dialog, nullptr);
+    Belmo::ChooseFile(dialog, path);
+    ASSERT_TRUE(Belmo::WaitGone(dialog));
+    ASSERT_TRUE(belmo_.Flush());
+  }
+
+  void AnswerBox(const std::string& text, int button) {
+    HWND box = belmo_.WaitMessageBox();
+    ASSERT_NE(box, nullptr) << "no box for: " << text;
+    EXPECT_EQ(Belmo::BoxText(box), text);
+    Belmo::Answer(box, button);
+    ASSERT_TRUE(Belmo::WaitGone(box));
+  }
+
+  LRESULT Rows() const { return Send(list_, LVM_GETITEMCOUNT); }
+
+  Sandbox sandbox_;
+  Belmo belmo_;
+  std::vector<uint8_t> original_;
+  std::unique_ptr<MainControls> c_;
+  HWND window_ = nullptr;
+  HWND list_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Places, GatheredCheckedMaskedAllAtOnceAndWrittenOutAsBelmoMaskReadsThem) {
+  ASSERT_NO_FATAL_FAILURE(Start(Wave(3000)));
+  belmo_.Command(kCmdShowWaveform);
+  ASSERT_TRUE(belmo_.Flush());
+
+  // The main window's range, then a label file of an audio editor.
+  ASSERT_NO_FATAL_FAILURE(Type(c_->startSeconds, "0.2"));
+  ASSERT_NO_FATAL_FAILURE(Type(c_->endSeconds, "0.5"));
+  ASSERT_NO_FATAL_FAILURE(Press("現在の範囲を追加(&A)"));
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_EQ(Rows(), 1);
+  ASSERT_TRUE(WriteFileBytes(sandbox_.Path("labels.txt"),
+                             Utf8(u8"2.000\t2.250\t番号\n1.000\t1.300\t山田\n")));
+  ASSERT_NO_FATAL_FAILURE(Press("読み込み(&I)..."));
+  ASSERT_NO_FATAL_FAILURE(ChooseInDialog(sandbox_.Path("labels.txt")));
+  EXPECT_EQ(Rows(), 3);
+
+  // A file that is no list of ranges changes nothing and says so.
+  ASSERT_TRUE(WriteFileBytes(sandbox_.Path("notes.txt"), Utf8("meeting notes\nsee you\n")));
+  ASSERT_NO_FATAL_FAILURE(Press("読み込み(&I)..."));
+  ASSERT_NO_FATAL_FAILURE(ChooseInDialog(sandbox_.Path("notes.txt")));
+  HWND refusal = belmo_.WaitMessageBox();
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_NE(Belmo::BoxText(refusal).find(sandbox_.Path("notes.txt")), std::string::npos);
+  Belmo::Answer(refusal, IDOK);
+  ASSERT_TRUE(Belmo::WaitGone(refusal));
+  EXPECT_EQ(Rows(), 3);
+
+  // Rows in time order: choosing one sets the main window's range.
+  PostMessageA(list_, WM_KEYDOWN, VK_HOME, 0);
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_EQ(Text(c_->startSeconds), "0.200");
+  PostMessageA(list_, WM_KEYDOWN, VK_DOWN, 0);
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_EQ(Text(c_->startSeconds), "1.000");
+  EXPECT_EQ(Text(c_->endSeconds), "1.300");
+  Screenshot(window_, "places-window");
+  PostMessageA(list_, WM_KEYDOWN, VK_END, 0);
+  ASSERT_TRUE(belmo_.Flush());
+  Send(c_->endSeconds, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("3"));
+  ASSERT_TRUE(belmo_.Flush());
+  Screenshot(belmo_.Main(), "main-window-places-marked");
+
+  ASSERT_NO_FATAL_FAILURE(Press("すべてマスク(&S)"));
+  ASSERT_NO_FATAL_FAILURE(AnswerBox("処理が終了しました。3箇所をマスクしました。", IDOK));
+  ASSERT_TRUE(belmo_.Flush());
+  const std::vector<uint8_t> masked = Bytes(sandbox_.Path("temp.tmp"));
+  EXPECT_TRUE(masked != original_);
+
+  ASSERT_NO_FATAL_FAILURE(Press("書き出し(&E)..."));
+  ASSERT_NO_FATAL_FAILURE(ChooseInDialog(sandbox_.Path("record.txt")));
+  EXPECT_TRUE(Bytes(sandbox_.Path("record.txt")) ==
+              Utf8(u8"0.200\t0.500\t[正弦波上書き]\n1.000\t1.300\t山田 [正弦波上書き]\n"
+                   u8"2.000\t2.250\t番号 [正弦波上書き]\n"));
+  // The record read back by belmo-mask gives the program's bytes.
+  ASSERT_EQ(RunMaskTool("sine \"" + Take() + "\" \"" + sandbox_.Path("cli.wav") + "\" --ranges \"" +
+                        sandbox_.Path("record.txt") + "\""),
+            0);
+  EXPECT_TRUE(Bytes(sandbox_.Path("cli.wav")) == masked);
+
+  // One Undo puts every place back; the next brings the mask back.
+  belmo_.Command(kCmdUndo);
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_TRUE(Bytes(sandbox_.Path("temp.tmp")) == original_);
+  belmo_.Command(kCmdUndo);
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_TRUE(Bytes(sandbox_.Path("temp.tmp")) == masked);
+
+  // The list belongs to the recording: leaving asks before it is dropped.
+  belmo_.Close();
+  ASSERT_NO_FATAL_FAILURE(
+      AnswerBox("ファイルの内容が変更されています。保存しますか？", IDNO));
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(
+      "マスク箇所の一覧に、まだマスクしていない箇所か、書き出していない記録があります。"
+      "一覧を空にしてよろしいですか？",
+      IDYES));
+  EXPECT_TRUE(belmo_.WaitExit());
+}
