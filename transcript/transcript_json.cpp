@@ -121,6 +121,16 @@ void PlaceSegment(std::vector<Read>& reads, std::optional<int64_t> segmentStart,
   }
 }
 
+// A segment without word times: the smallest stretch there is.
+Read PhraseOf(const Json& segment, std::optional<int64_t> start, std::optional<int64_t> end) {
+  Read read;
+  read.token.text = TextMember(segment, "text");
+  read.token.phrase = true;
+  read.start = start;
+  read.end = end;
+  return read;
+}
+
 // One word of segments[].words[] or word_segments[].
 Read WordOf(const Json& word) {
   Read read;
@@ -149,19 +159,15 @@ void ReadWhisper(const Json& root, Transcript* transcript) {
   if (segments == nullptr) return;
   for (const Json& segment : *segments) {
     if (!segment.is_object()) continue;
+    const std::optional<int64_t> start = SecondsMember(segment, "start");
+    const std::optional<int64_t> end = SecondsMember(segment, "end");
     std::vector<Read> reads;
     if (const Json* words = ArrayMember(segment, "words")) {
       for (const Json& word : *words) reads.push_back(WordOf(word));
     } else {
-      // Without word times the segment is the smallest stretch there is.
-      Read read;
-      read.token.text = TextMember(segment, "text");
-      read.token.phrase = true;
-      read.start = SecondsMember(segment, "start");
-      read.end = SecondsMember(segment, "end");
-      reads.push_back(std::move(read));
+      reads.push_back(PhraseOf(segment, start, end));
     }
-    PlaceSegment(reads, SecondsMember(segment, "start"), SecondsMember(segment, "end"), transcript);
+    PlaceSegment(reads, start, end, transcript);
   }
 }
 
@@ -175,6 +181,8 @@ void ReadWhisperCpp(const Json& root, Transcript* transcript) {
   for (const Json& segment : *ArrayMember(root, "transcription")) {
     if (!segment.is_object()) continue;
     const Json* segmentOffsets = Member(segment, "offsets");
+    const std::optional<int64_t> start = MillisecondsMember(segmentOffsets, "from");
+    const std::optional<int64_t> end = MillisecondsMember(segmentOffsets, "to");
     std::vector<Read> reads;
     if (const Json* tokens = ArrayMember(segment, "tokens")) {
       for (const Json& token : *tokens) {
@@ -189,15 +197,9 @@ void ReadWhisperCpp(const Json& root, Transcript* transcript) {
         reads.push_back(std::move(read));
       }
     } else {
-      Read read;
-      read.token.text = TextMember(segment, "text");
-      read.token.phrase = true;
-      read.start = MillisecondsMember(segmentOffsets, "from");
-      read.end = MillisecondsMember(segmentOffsets, "to");
-      reads.push_back(std::move(read));
+      reads.push_back(PhraseOf(segment, start, end));
     }
-    PlaceSegment(reads, MillisecondsMember(segmentOffsets, "from"),
-                 MillisecondsMember(segmentOffsets, "to"), transcript);
+    PlaceSegment(reads, start, end, transcript);
   }
 }
 
