@@ -24,7 +24,7 @@ wine_too=${1:-}
 seconds=${BELMO_LARGE_SECONDS:-3600}
 
 . tools/packages.sh
-ensure_packages cmake make g++ libgtest-dev sox time python3
+ensure_packages cmake make g++ libgtest-dev nlohmann-json3-dev sox time python3
 
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/bench --target belmo-mask -j "$(nproc)" >/dev/null

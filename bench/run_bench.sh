@@ -20,7 +20,7 @@ root=$(pwd)
 runs=${1:-3}
 
 . tools/packages.sh
-ensure_packages cmake make g++ libgtest-dev sox time
+ensure_packages cmake make g++ libgtest-dev nlohmann-json3-dev sox time
 
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/bench --target belmo-mask -j "$(nproc)" >/dev/null

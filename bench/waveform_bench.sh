@@ -9,7 +9,7 @@ set -eu
 cd "$(dirname "$0")/.."
 
 . tools/packages.sh
-ensure_packages cmake make g++ libgtest-dev
+ensure_packages cmake make g++ libgtest-dev nlohmann-json3-dev
 
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/bench --target waveform_bench -j "$(nproc)" >/dev/null

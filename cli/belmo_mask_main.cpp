@@ -35,6 +35,12 @@ class ProcessConsole : public belmo::CliConsole {
 #endif
   }
   std::string OwnText(const std::string& cp932) override { return belmo::ToConsoleEncoding(cp932); }
+  bool LocalTextToUtf8(const std::string& local, std::string* utf8) override {
+    return belmo::LocalTextToUtf8(local, utf8);
+  }
+  std::string Utf8Text(const std::string& utf8) override {
+    return belmo::Utf8ToConsoleEncoding(utf8);
+  }
   std::unique_ptr<belmo::FileView> ReadStandardInput() override {
     return belmo::ReadWholeStream(stdin);
   }

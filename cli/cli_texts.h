@@ -12,6 +12,7 @@ inline constexpr char kCliUsage[] =
     "                   [--waves 50] [--fft-size 4096]\n"
     "  belmo-mask file  入力.wav 出力.wav [範囲] --source 素材.wav [--mode once|loop]\n"
     "  belmo-mask silence 入力.wav 出力.wav [範囲]\n"
+    "  belmo-mask find  文字起こし (--find 語 | --words 語のファイル | --digits 桁数)... [--pad 0.2]\n"
     "  belmo-mask コマンド --help\n"
     "  belmo-mask --help | --version\n"
     "\n";
@@ -24,6 +25,12 @@ inline constexpr char kCliUsageFile[] =
     "使い方: belmo-mask file 入力.wav 出力.wav [範囲] --source 素材.wav [--mode once|loop]\n\n";
 inline constexpr char kCliUsageSilence[] =
     "使い方: belmo-mask silence 入力.wav 出力.wav [範囲]\n\n";
+inline constexpr char kCliUsageFind[] =
+    "使い方: belmo-mask find 文字起こし (--find 語 | --words 語のファイル | --digits 桁数)...\n"
+    "                        [--pad 0.2]\n\n"
+    "文字起こしの中で語や数字が話された所を探し、ラベルファイル (開始、終了、見つかった文字のタブ\n"
+    "区切り、秒は小数 3 桁) として標準出力に書き出します。--ranges や音声編集ソフトでそのまま\n"
+    "読めます。見つかった数は標準エラー出力に表示します。\n";
 inline constexpr char kCliIntro[] =
     "入力ファイルの範囲にマスクをかけ、出力ファイルに書き出します。範囲を省略するとファイル全体が\n"
     "対象になります。出力ファイルは入力ファイルと同じでもかまいません。\n";
@@ -38,6 +45,9 @@ inline constexpr char kCliAboutFile[] =
     "         loop は範囲の終わりまで繰り返します。\n";
 inline constexpr char kCliAboutSilence[] =
     "  silence 無音: 範囲を無音 (そのファイル形式の無音の値) にします。\n";
+inline constexpr char kCliAboutFind[] =
+    "  find   文字起こしから探す: 語や数字が話された所を、ラベルファイルとして標準出力に書き出し\n"
+    "         ます。\n";
 inline constexpr char kCliRangeHelp[] =
     "\n"
     "範囲:\n"
@@ -48,6 +58,30 @@ inline constexpr char kCliRangeHelp[] =
     "                           飛ばします。# で始まる行と空行も読み飛ばします。- は標準入力です。\n"
     "  範囲は時間順に並べ、重なる範囲やつながる範囲は一つにまとめて、ファイルを一度だけ読み書き\n"
     "  します。時刻は 秒 (83.5)、分:秒 (1:23.5)、時:分:秒 (1:01:23.5) のどれかで書きます。\n";
+// For the masks, then (from "  --find") for find.
+inline constexpr char kCliTranscriptHelp[] =
+    "\n"
+    "文字起こしから探す:\n"
+    "  --transcript ファイル    文字起こしの中で、次の語が話された所をすべて範囲に加えます。\n"
+    "                           --range や --ranges と一緒に使えます。\n";
+inline constexpr char kCliSearchHeading[] = "\n探す語:\n";
+inline constexpr char kCliSearchHelp[] =
+    "  --find 語                探す語や句です。何度でも指定できます。\n"
+    "  --words ファイル         探す語を一行に一つ書いたファイルです (UTF-8)。# で始まる行と空行は\n"
+    "                           読み飛ばします。- は標準入力です。\n"
+    "  --digits 桁数            その桁数以上続く数字 (電話番号、口座番号など) も探します。数字の間の\n"
+    "                           空白、ハイフン、コンマは続きとみなし、〇一二三…九も数字とみなします。\n"
+    "  --pad 秒                 見つかった所の前後に加える余白です (既定 0.2)。語の時刻は目安のため\n"
+    "                           です。録音の外には広げません。\n"
+    "  全角と半角、英字の大文字と小文字は区別せず、空白と記号は無視して比べます。英字と数字の語は\n"
+    "  語全体が一致したときだけ見つかります (Al は also の中には見つかりません)。\n"
+    "  読める文字起こし: Whisper・WhisperX・whisper.cpp (-ojf) の JSON、SubRip (.srt)、WebVTT\n"
+    "  (.vtt)、文字の入ったラベルファイル (開始、終了、文字)。形式は中身で見分けます。\n";
+inline constexpr char kCliTranscriptExitHelp[] =
+    "  文字起こしで何も見つからず、ほかの範囲もないときは、何も書き出さず終了コード 1 で終わります。\n";
+inline constexpr char kCliFindExitHelp[] =
+    "\n"
+    "終了コード: 0 見つかった、1 見つからなかった、2 指定の誤りや読めないファイル。\n";
 inline constexpr char kCliCommonHelp[] =
     "\n"
     "そのほか:\n"
@@ -65,9 +99,9 @@ inline constexpr char kCliHintBefore[] = "使い方は ";
 inline constexpr char kCliHintAfter[] = " で表示できます。";
 
 inline constexpr char kCliNoCommand[] =
-    "コマンドを指定してください。sine、voice、file のどれかです。";
+    "コマンドを指定してください。sine、voice、file、find のどれかです。";
 inline constexpr char kCliUnknownCommand[] =
-    "コマンドが正しくありません。sine、voice、file のどれかを指定してください: ";
+    "コマンドが正しくありません。sine、voice、file、find のどれかを指定してください: ";
 inline constexpr char kCliMissingFiles[] = "入力ファイルと出力ファイルを指定してください。";
 inline constexpr char kCliTooManyFiles[] = "ファイルの指定が多すぎます: ";
 inline constexpr char kCliUnknownOption[] = "このコマンドでは使えないオプションです: ";
@@ -114,7 +148,7 @@ inline constexpr char kCliRatioTooSmallAfter[] =
 inline constexpr char kCliStandardInput[] = "標準入力";
 inline constexpr char kCliStandardOutput[] = "標準出力";
 inline constexpr char kCliStandardInputTwice[] =
-    "標準入力(-)は、入力ファイルと --ranges のどちらか一方にしか使えません。";
+    "標準入力(-)は、入力ファイル、--ranges、--transcript、--words のうち一つにしか使えません。";
 inline constexpr char kCliStandardInputUnreadable[] =
     "最後まで読み込めませんでした。メモリが足りないか、読み込み中にエラーが起きました。";
 inline constexpr char kCliOutputIsTerminal[] =
@@ -131,5 +165,74 @@ inline constexpr char kCliInputLost[] =
     "処理中に入力ファイルが読めなくなったため、中止しました。出力ファイルは書き換えていません。";
 inline constexpr char kCliInputLostMidStream[] =
     "処理中に入力ファイルが読めなくなったため、中止しました。標準出力に書き出した内容は途中で終わっています。";
+
+// Transcripts: what to look for.
+inline constexpr char kCliMissingTranscript[] = "文字起こしのファイルを指定してください。";
+inline constexpr char kCliNothingToFind[] =
+    "探す語を --find、--words、--digits のどれかで指定してください。";
+inline constexpr char kCliSearchWithoutTranscript[] =
+    "--find、--words、--digits、--pad は、--transcript で文字起こしを指定したときに使います: ";
+inline constexpr char kCliTranscriptWithStartEnd[] =
+    "--start と --end は --transcript と一緒には使えません。--range や --ranges で指定してください。";
+inline constexpr char kCliBadDigits[] = "--digits には 1 から 100 までの整数を指定してください: ";
+inline constexpr char kCliBadPad[] = "余白(--pad)は 0 以上 60 以下の秒数にしてください: ";
+// "--find の値「---」には…", "names.txt:3: 「---」には…"
+inline constexpr char kCliWordOpen[] = "「";
+inline constexpr char kCliWordWithoutLetters[] =
+    "」には文字も数字もありません。空白と記号は比べないため、探す語には文字か数字を含めてください。";
+inline constexpr char kCliArgumentNotText[] = " の値を文字として読めません。";
+inline constexpr char kCliWordsNotText[] =
+    "文字として読めません。探す語のファイルは UTF-8 で保存してください。";
+inline constexpr char kCliNoWords[] = "探す語が一つも書かれていません。";
+
+// Transcripts that cannot be read: what is wrong, then what can be read.
+inline constexpr char kCliTranscriptNotUtf8[] =
+    "UTF-8 のテキストではないため読めません。文字起こしは UTF-8 で保存してください。";
+// "take.json: 12 行目で JSON が正しくありません。…"
+inline constexpr char kCliTranscriptBadJsonAfter[] = " 行目で JSON が正しくありません。";
+inline constexpr char kCliTranscriptBadCueTime[] =
+    "字幕の時刻として読めません。00:01:02,500 --> 00:01:04,000 のように書いてください。";
+inline constexpr char kCliTranscriptUnknown[] = "文字起こしとして読めません。";
+inline constexpr char kCliTranscriptFormats[] =
+    "読めるのは、Whisper・WhisperX・whisper.cpp (-ojf) の JSON、SubRip (.srt)、WebVTT (.vtt)、"
+    "文字の入ったラベルファイル (開始、終了、文字) です。";
+inline constexpr char kCliTranscriptOutOfMemory[] =
+    "メモリが足りないため、文字起こしを読み込めませんでした。";
+
+// The summary on standard error.
+// "文字起こし take.json (WhisperX の JSON) で見つかった所:", then a line a word.
+inline constexpr char kCliFoundBefore[] = "文字起こし ";
+inline constexpr char kCliFoundFormatOpen[] = " (";
+inline constexpr char kCliFoundAfter[] = ") で見つかった所:";
+inline constexpr char kCliFormatWhisper[] = "Whisper の JSON";
+inline constexpr char kCliFormatWhisperX[] = "WhisperX の JSON";
+inline constexpr char kCliFormatWhisperCpp[] = "whisper.cpp の JSON";
+inline constexpr char kCliFormatSubRip[] = "SubRip";
+inline constexpr char kCliFormatWebVtt[] = "WebVTT";
+inline constexpr char kCliFormatLabels[] = "ラベルファイル";
+// "  田中: 3 か所"
+inline constexpr char kCliFoundCount[] = " か所";
+inline constexpr char kCliFoundNone[] = "見つかりませんでした";
+// "4 桁以上の数字"
+inline constexpr char kCliDigitsTerm[] = " 桁以上の数字";
+// "  時刻のない語 2 個には、前後の語の時刻を使いました。"
+inline constexpr char kCliUntimedBefore[] = "  時刻のない語 ";
+inline constexpr char kCliUntimedAfter[] = " 個には、前後の語の時刻を使いました。";
+// "  3 か所は、語ごとの時刻がないため、…"
+inline constexpr char kCliWholePhrasesAfter[] =
+    " か所は、語ごとの時刻がないため、その語を含む字幕やセグメント全体を範囲にしました。";
+// "belmo-mask: take.json: 見つかりませんでした: 山田"
+inline constexpr char kCliNotFound[] = "見つかりませんでした: ";
+// "take.json: 探した語 (田中、山田) はどれも見つかりませんでした。"
+inline constexpr char kCliNoneFoundBefore[] = "探した語 (";
+inline constexpr char kCliTermSeparator[] = "、";
+inline constexpr char kCliNoneFoundAfter[] = ") はどれも見つかりませんでした。";
+inline constexpr char kCliNothingWritten[] = "何も書き出していません。";
+// "take.json: 見つかった語の時刻 (65.000 秒) が、録音 take.wav の長さ (12.345 秒) を…"
+inline constexpr char kCliPastEndBefore[] = "見つかった語の時刻 (";
+inline constexpr char kCliPastEndRecording[] = " 秒) が、録音 ";
+inline constexpr char kCliPastEndLength[] = " の長さ (";
+inline constexpr char kCliPastEndAfter[] =
+    " 秒) を超えています。この録音の文字起こしですか? 何も書き出していません。";
 
 }  // namespace belmo::text

@@ -84,10 +84,12 @@ LineKind ReadRangeLine(std::string_view line, bool first, ListedRange* range) {
   if (!SkipSeparator(line, &at)) return LineKind::Malformed;
   const std::string_view end = Field(line, &at);
   if (!ReadTime(end, &range->end)) return LineKind::Malformed;
-  // The label, for those who show it: what follows, blanks trimmed.
-  while (at < line.size() && (IsBlank(line[at]) || line[at] == ',')) ++at;
+  while (at < line.size() && IsSeparator(line[at])) ++at;
   std::string_view label = line.substr(at);
   while (!label.empty() && IsBlank(label.back())) label.remove_suffix(1);
+  if (label.size() >= 2 && label.front() == '"' && label.back() == '"') {
+    label = label.substr(1, label.size() - 2);
+  }
   range->label.assign(label);
   return LineKind::Range;
 }

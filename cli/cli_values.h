@@ -30,8 +30,8 @@ bool ReadTime(std::string_view text, int64_t* ms);
 struct ListedRange {
   int64_t start = 0;
   int64_t end = 0;
-  int line = 0;  // its line in a ranges file; 0 for one given as an argument
-  std::string label;  // what followed the times on its line, as written
+  int line = 0;       // its line in a ranges file; 0 for one given as an argument
+  std::string label;  // what follows the end on its line, without quotes around it
 };
 
 // "START-END", both times.
@@ -43,7 +43,8 @@ bool ReadRangeArgument(std::string_view text, ListedRange* range);
 // label export (starting with '\') are skipped, and so is a first line
 // (blanks and comments aside) that begins with a letter: a CSV heading. Line ends may be CR LF, and
 // a UTF-8 byte order mark may open the file. On false, *badLine is the
-// first line that is none of these.
+// first line that is none of these. A transcript's label file is read by
+// the same rules, its words being the labels.
 bool ReadRangesText(std::string_view text, std::vector<ListedRange>* ranges, int* badLine);
 
 // The ranges in time order, those that overlap or touch merged into one.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/console_text.h"
+#include "transcript/text_fold.h"
 
 namespace belmo {
 
@@ -20,5 +21,13 @@ std::string ToConsoleEncoding(const std::string& cp932) {
   if (result == static_cast<size_t>(-1)) return cp932;
   return std::string(output.data(), output.size() - outLeft);
 }
+
+bool LocalTextToUtf8(const std::string& local, std::string* utf8) {
+  if (!IsUtf8(local)) return false;
+  *utf8 = local;
+  return true;
+}
+
+std::string Utf8ToConsoleEncoding(const std::string& utf8) { return utf8; }
 
 }  // namespace belmo

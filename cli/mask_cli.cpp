@@ -7,9 +7,11 @@
 #include <memory>
 #include <optional>
 
+#include "cli/cli_command.h"
 #include "cli/cli_texts.h"
 #include "cli/cli_values.h"
 #include "cli/run_in_progress.h"
+#include "cli/transcript_cli.h"
 #include "document/document_texts.h"
 #include "document/wav_document.h"
 #include "effects/apply_mask.h"
@@ -20,22 +22,25 @@
 #include "numtext/number_text.h"
 #include "selection/time_text.h"
 #include "settings/mask_settings.h"
+#include "transcript/text_fold.h"
 
 namespace belmo {
 namespace {
-
-// As the input, the output or a ranges file: the standard stream.
-constexpr char kStandardStream[] = "-";
 
 struct Request {
   MaskKind kind = MaskKind::Sine;
   std::string command;
   std::string input;
   std::string output;
-  std::map<std::string, std::string> options;  // the last of each: "--hz" -> "440"
-  std::vector<std::string> rangeArgs;          // every --range, in order
-  std::vector<std::string> rangeFiles;         // every --ranges, in order
-  bool help = false;
+  CliArguments arguments;
+  // The transcript to find ranges in: empty for none.
+  std::string transcript;
+
+  const std::vector<std::string>& Every(const char* option) const {
+    static const std::vector<std::string> none;
+    const auto found = arguments.repeated.find(option);
+    return found == arguments.repeated.end() ? none : found->second;
+  }
 };
 
 const std::map<MaskKind, std::vector<std::string>> kOwnOptionsOf = {
@@ -45,15 +50,19 @@ const std::map<MaskKind, std::vector<std::string>> kOwnOptionsOf = {
     {MaskKind::Silence, {}},
 };
 const std::vector<std::string> kCommonOptions = {"--start", "--end", "--range", "--ranges",
-                                                 "--settings"};
+                                                 "--settings", "--transcript"};
 
-bool Allowed(MaskKind kind, const std::string& option) {
-  for (const auto* names : {&kOwnOptionsOf.at(kind), &kCommonOptions}) {
-    for (const std::string& name : *names) {
-      if (name == option) return true;
-    }
-  }
-  return false;
+std::vector<std::string> AllowedOptions(MaskKind kind) {
+  std::vector<std::string> allowed = kOwnOptionsOf.at(kind);
+  allowed.insert(allowed.end(), kCommonOptions.begin(), kCommonOptions.end());
+  allowed.insert(allowed.end(), kSearchOptions.begin(), kSearchOptions.end());
+  return allowed;
+}
+
+std::vector<std::string> RepeatedOptions() {
+  std::vector<std::string> repeated = {"--range", "--ranges"};
+  repeated.insert(repeated.end(), kRepeatedSearchOptions.begin(), kRepeatedSearchOptions.end());
+  return repeated;
 }
 
 std::optional<MaskKind> KindOf(const std::string& command) {
@@ -78,17 +87,19 @@ std::string HelpOf(MaskKind kind) {
   return std::string();
 }
 
-std::string FullHelp() {
-  return std::string(text::kCliUsage) + text::kCliIntro + text::kCliAboutSine +
-         text::kCliAboutVoice + text::kCliAboutFile + text::kCliAboutSilence + text::kCliRangeHelp +
-         text::kCliCommonHelp;
+// The ranges, from times or from a transcript, and the rest.
+std::string SharedHelp() {
+  return std::string(text::kCliRangeHelp) + text::kCliTranscriptHelp + text::kCliSearchHelp +
+         text::kCliTranscriptExitHelp + text::kCliCommonHelp;
 }
 
-// Texts for the console, without the prefix: already in its encoding.
-struct Failure {
-  int exitCode;
-  std::string message;
-};
+std::string FullHelp() {
+  return std::string(text::kCliUsage) + text::kCliIntro + text::kCliAboutSine +
+         text::kCliAboutVoice + text::kCliAboutFile + text::kCliAboutSilence +
+         text::kCliAboutFind + SharedHelp();
+}
+
+using Failure = CliFailure;
 
 // A range as the user gave it, with where it was given for the messages.
 struct Wanted {
@@ -126,8 +137,8 @@ class MaskCommand {
   int Run(const std::vector<std::string>& args) {
     RunNotes notes;
     std::optional<Failure> failure = Parse(args);
-    if (!failure && request_.help) {
-      out_ += Own(HelpOf(request_.kind) + text::kCliRangeHelp + text::kCliCommonHelp);
+    if (!failure && request_.arguments.help) {
+      out_ += Own(HelpOf(request_.kind) + SharedHelp());
       return kCliOk;
     }
     if (!failure) failure = CheckStreams();
@@ -157,8 +168,8 @@ class MaskCommand {
   std::string ShownInput() { return Shown(request_.input, text::kCliStandardInput); }
 
   const std::string* Option(const char* name) const {
-    auto found = request_.options.find(name);
-    return found == request_.options.end() ? nullptr : &found->second;
+    auto found = request_.arguments.options.find(name);
+    return found == request_.arguments.options.end() ? nullptr : &found->second;
   }
 
   // A value as the user wrote it, or as the settings file had it.
@@ -175,42 +186,16 @@ class MaskCommand {
       return Usage(Own(text::kCliUnknownCommand) + args[0]);
     }
     request_.kind = *kind;
-    std::vector<std::string> files;
-    bool optionsEnded = false;
-    for (size_t i = 1; i < args.size(); ++i) {
-      const std::string& arg = args[i];
-      if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-        files.push_back(arg);  // "-" too: a standard stream
-        continue;
-      }
-      if (arg == "--") {
-        optionsEnded = true;
-        continue;
-      }
-      if (arg == "--help" || arg == "-h") {
-        request_.help = true;
-        continue;
-      }
-      const size_t equals = arg.find('=');
-      const std::string name = arg.substr(0, equals);
-      if (!Allowed(*kind, name)) return Usage(Own(text::kCliUnknownOption) + name);
-      std::string value;
-      if (equals != std::string::npos) {
-        value = arg.substr(equals + 1);
-      } else if (i + 1 < args.size()) {
-        value = args[++i];
-      } else {
-        return Usage(Own(text::kCliMissingValue) + name);
-      }
-      if (name == "--range") {
-        request_.rangeArgs.push_back(value);
-      } else if (name == "--ranges") {
-        request_.rangeFiles.push_back(value);
-      } else {
-        request_.options[name] = value;
-      }
+    std::string option;
+    switch (ReadCliArguments(args, AllowedOptions(*kind), RepeatedOptions(), &request_.arguments,
+                             &option)) {
+      case ArgumentProblem::UnknownOption: return Usage(Own(text::kCliUnknownOption) + option);
+      case ArgumentProblem::MissingValue: return Usage(Own(text::kCliMissingValue) + option);
+      case ArgumentProblem::None: break;
     }
-    if (request_.help) return std::nullopt;
+    if (const std::string* transcript = Option("--transcript")) request_.transcript = *transcript;
+    if (request_.arguments.help) return std::nullopt;
+    const std::vector<std::string>& files = request_.arguments.files;
     if (files.size() < 2) return Usage(Own(text::kCliMissingFiles));
     if (files.size() > 2) return Usage(Own(text::kCliTooManyFiles) + files[2]);
     request_.input = files[0];
@@ -221,7 +206,10 @@ class MaskCommand {
   // Standard input holds one thing; a WAVE image on a screen helps nobody.
   std::optional<Failure> CheckStreams() {
     int readers = request_.input == kStandardStream ? 1 : 0;
-    for (const std::string& file : request_.rangeFiles) readers += file == kStandardStream;
+    for (const char* option : {"--ranges", "--words"}) {
+      for (const std::string& file : request_.Every(option)) readers += file == kStandardStream;
+    }
+    readers += request_.transcript == kStandardStream;
     if (readers > 1) return Usage(Own(text::kCliStandardInputTwice));
     if (request_.output == kStandardStream && console_.OutputIsTerminal()) {
       return Usage(Own(text::kCliOutputIsTerminal));
@@ -314,8 +302,11 @@ class MaskCommand {
   std::optional<Failure> ReadRanges() {
     const std::string* start = Option("--start");
     const std::string* end = Option("--end");
-    if ((start || end) && !(request_.rangeArgs.empty() && request_.rangeFiles.empty())) {
+    if ((start || end) && !(request_.Every("--range").empty() && request_.Every("--ranges").empty())) {
       return Usage(Own(text::kCliRangeFormsMixed));
+    }
+    if ((start || end) && !request_.transcript.empty()) {
+      return Usage(Own(text::kCliTranscriptWithStartEnd));
     }
     if (start || end) {
       Wanted wanted;
@@ -326,7 +317,7 @@ class MaskCommand {
       if (end) wanted.where += (start ? " --end " : "--end ") + *end;
       wanted_.push_back(wanted);
     }
-    for (const std::string& given : request_.rangeArgs) {
+    for (const std::string& given : request_.Every("--range")) {
       Wanted wanted;
       if (!ReadRangeArgument(given, &wanted.range)) {
         return Usage("--range" + Own(text::kCliValueOpen) + given + Own(text::kCliNotARange));
@@ -334,24 +325,30 @@ class MaskCommand {
       wanted.where = "--range " + given;
       wanted_.push_back(wanted);
     }
-    for (const std::string& file : request_.rangeFiles) {
+    for (const std::string& file : request_.Every("--ranges")) {
       if (auto failure = ReadRangesFile(file)) return failure;
     }
-    return std::nullopt;
+    return ReadTranscript();
+  }
+
+  // The words are looked for before the recording is opened: a mistake in
+  // them costs no time.
+  std::optional<Failure> ReadTranscript() {
+    if (request_.transcript.empty()) {
+      if (!TranscriptSearch::Asked(request_.arguments)) return std::nullopt;
+      for (const std::string& option : kSearchOptions) {
+        if (request_.arguments.options.count(option) || request_.arguments.repeated.count(option)) {
+          return Usage(Own(text::kCliSearchWithoutTranscript) + option);
+        }
+      }
+    }
+    return transcript_.Run(request_.transcript, request_.arguments);
   }
 
   std::optional<Failure> ReadRangesFile(const std::string& file) {
     const std::string shown = Shown(file, text::kCliStandardInput);
     std::string content;
-    if (file == kStandardStream) {
-      std::unique_ptr<FileView> read = console_.ReadStandardInput();
-      if (!read) return Refused(shown + ": " + Own(text::kCliStandardInputUnreadable));
-      content.assign(reinterpret_cast<const char*>(read->Data()), read->Size());
-    } else {
-      std::vector<uint8_t> bytes;
-      if (!files_.ReadWhole(file, &bytes)) return Usage(shown + ": " + Own(text::kCannotReadFile));
-      content.assign(bytes.begin(), bytes.end());
-    }
+    if (auto failure = ReadCliInput(file, shown, files_, console_, &content)) return failure;
     std::vector<ListedRange> listed;
     int badLine = 0;
     if (!ReadRangesText(content, &listed, &badLine)) {
@@ -413,7 +410,14 @@ class MaskCommand {
       ranges.push_back(SampleRange{static_cast<uint32_t>(wanted.range.start),
                                    static_cast<uint32_t>(end)});
     }
-    if (wanted_.empty()) ranges.push_back(SampleRange{0, static_cast<uint32_t>(length)});
+    if (!request_.transcript.empty()) {
+      if (auto failure = transcript_.RangesIn(length, ShownInput(), &ranges)) return failure;
+      // Nothing found and no other range: the whole file is not what was meant.
+      if (ranges.empty()) {
+        return Refused(transcript_.NoneFound() + Own(text::kCliNothingWritten));
+      }
+    }
+    if (ranges.empty()) ranges.push_back(SampleRange{0, static_cast<uint32_t>(length)});
     ranges_ = MergeRanges(std::move(ranges));
     return std::nullopt;
   }
@@ -474,12 +478,9 @@ class MaskCommand {
   }
 
   void Report(const Failure& failure) {
-    err_ += Own(text::kCliPrefix) + failure.message + "\n";
-    if (failure.exitCode != kCliUsage) return;
-    const std::string command = request_.command.empty()
-                                    ? "belmo-mask --help"
-                                    : "belmo-mask " + request_.command + " --help";
-    err_ += Own(text::kCliHintBefore) + command + Own(text::kCliHintAfter) + "\n";
+    err_ += CliFailureText(failure,
+                           request_.command.empty() ? "belmo-mask" : "belmo-mask " + request_.command,
+                           console_);
   }
 
   // With the result on standard output, every message goes to standard error.
@@ -489,6 +490,7 @@ class MaskCommand {
         Own(text::kCliWritten) + Shown(request_.output, text::kCliStandardOutput) + "\n";
     int64_t total = 0;
     for (const SampleRange& range : ranges_) total += range.end - range.start;
+    if (!request_.transcript.empty()) err_ += transcript_.Summary() + transcript_.NotFoundWarnings();
     err_ += Own(text::kCliSummaryBefore) + std::to_string(ranges_.size()) +
             Own(text::kCliSummaryCount) + TimeText(total) + Own(text::kCliSummaryAfter) + "\n";
     for (const SampleRange& range : ranges_) {
@@ -503,6 +505,7 @@ class MaskCommand {
   Request request_;
   MaskSettings settings_;
   std::vector<Wanted> wanted_;
+  TranscriptSearch transcript_{files_, console_};
   Input input_;
   std::vector<SampleRange> ranges_;  // merged, in time order
   TwiddleTables tables_;
@@ -527,7 +530,14 @@ int RunMaskCli(const std::vector<std::string>& args, FileStore& files, CliConsol
     *out += std::string("belmo-mask ") + BELMO_VERSION + "\n";
     return kCliOk;
   }
+  if (args[0] == "find") return RunFindCli(args, files, console, out, err);
   return MaskCommand(files, console, out, err).Run(args);
+}
+
+bool CliConsole::LocalTextToUtf8(const std::string& local, std::string* utf8) {
+  if (!IsUtf8(local)) return false;
+  *utf8 = local;
+  return true;
 }
 
 int RunMaskCli(const std::vector<std::string>& args, FileStore& files, std::string* out,

@@ -29,6 +29,12 @@ class CliConsole {
   virtual std::unique_ptr<FileWriter> StandardOutput() { return nullptr; }
   // A WAVE image is never written to a screen.
   virtual bool OutputIsTerminal() { return false; }
+  // Text in the system's encoding (the arguments; on Windows the ANSI code
+  // page) as UTF-8, to compare with a transcript. False when it is not
+  // text. The plain one takes UTF-8 as it is.
+  virtual bool LocalTextToUtf8(const std::string& local, std::string* utf8);
+  // UTF-8 text (a word read from a file) as the console shows it.
+  virtual std::string Utf8Text(const std::string& utf8) { return utf8; }
 };
 
 // args are the arguments after the program name. out and err receive the

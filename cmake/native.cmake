@@ -66,6 +66,9 @@ set_tests_properties(BelmoMask.InputCutShortWhileRead PROPERTIES TIMEOUT 120)
 add_test(NAME BelmoMask.StandardStreams
          COMMAND sh ${CMAKE_SOURCE_DIR}/tests/unit/streams_test.sh $<TARGET_FILE:belmo-mask>)
 set_tests_properties(BelmoMask.StandardStreams PROPERTIES TIMEOUT 120)
+add_test(NAME BelmoMask.Transcripts
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/unit/transcript_test.sh $<TARGET_FILE:belmo-mask>)
+set_tests_properties(BelmoMask.Transcripts PROPERTIES TIMEOUT 120)
 # The floors of the source tree: includes point down (see README's layout).
 add_test(NAME Layout.IncludesPointDown
          COMMAND sh ${CMAKE_SOURCE_DIR}/tools/check_floors.sh ${CMAKE_SOURCE_DIR})

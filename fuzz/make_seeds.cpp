@@ -317,6 +317,8 @@ void MaskCliSeeds() {
       {"file", "in8.wav", "-", "--source", "src.wav", "--ranges", "-"},
       {"voice", "--ratio", "1,5", "--", "in.wav", "out.wav"},
       {"sine", "--help"},
+      {"find", "take.srt", "--words", "names.txt", "--digits", "4", "--pad", "0.1"},
+      {"voice", "in.wav", "out.wav", "--transcript", "take.srt", "--find", "Tanaka", "--range", "0.5-0.6"},
   };
   int n = 0;
   for (const auto& args : cases) {
@@ -434,6 +436,34 @@ void VersionCheckSeeds() {
         Exchange(5, 8, "").Connect().Piece(Ok200("Belmo 1140")).RunPosted().Event(10).bytes());
 }
 
+// One small transcript in each format read, and the oddities of each: a
+// number WhisperX left without times, whisper.cpp's special tokens and a
+// character split over two tokens, markup and inline times in cues.
+void TranscriptSeeds() {
+  Write("transcript_fuzz", "whisper.json",
+        Text("{\"text\":\" Call 090\",\"segments\":[{\"start\":0.0,\"end\":2.0,\"text\":\" Call 090\","
+             "\"words\":[{\"word\":\" Call\",\"start\":0.2,\"end\":0.5},"
+             "{\"word\":\" 090-1234\",\"start\":0.5,\"end\":1.5}]}]}"));
+  Write("transcript_fuzz", "whisperx.json",
+        Text("{\"segments\":[{\"start\":1,\"end\":3,\"words\":[{\"word\":\"a\",\"start\":1,\"end\":1.2},"
+             "{\"word\":\"123\"},{\"word\":\"b\",\"start\":2,\"end\":2.5}]}],"
+             "\"word_segments\":[{\"word\":\"a\",\"start\":1,\"end\":1.2}]}"));
+  Write("transcript_fuzz", "whispercpp.json",
+        Text("{\"transcription\":[{\"offsets\":{\"from\":0,\"to\":900},\"text\":\"x\",\"tokens\":["
+             "{\"text\":\"[_BEG_]\",\"offsets\":{\"from\":0,\"to\":0}},"
+             "{\"text\":\" \xE7\x94\",\"offsets\":{\"from\":0,\"to\":300}},"
+             "{\"text\":\"\xB0\xE4\xB8\xAD\",\"offsets\":{\"from\":300,\"to\":600}},"
+             "{\"text\":\" 42\",\"offsets\":{\"from\":600,\"to\":900}},"
+             "{\"text\":\"[_TT_45]\",\"offsets\":{\"from\":900,\"to\":900}}]}]}"));
+  Write("transcript_fuzz", "subtitles.srt",
+        Text("1\r\n00:00:01,000 --> 00:00:01,500\r\n<i>Tanaka</i> &amp; co\r\n\r\n"
+             "2\r\n00:00:02,000 --> 00:00:04,250\r\n{\\an8}\xEF\xBC\x90\xEF\xBC\x99 1234\r\n"));
+  Write("transcript_fuzz", "captions.vtt",
+        Text("WEBVTT\n\nNOTE by hand\n\n00:01.000 --> 00:02.000 align:start\n<v A>Call <u>Sato</u>\n\n"
+             "00:00:03.000 --> 00:00:05.000\none<00:00:03.500><c> two</c><00:00:04.200><c> 3456</c>\n"));
+  Write("transcript_fuzz", "labels.txt", Text("start\tend\tword\n1.5\t2.25\tIto\n3,3.5,\"4, 5, 6\"\n"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -451,5 +481,6 @@ int main(int argc, char** argv) {
   MaskCliSeeds();
   VersionCheckSeeds();
   CommandLineSeeds();
+  TranscriptSeeds();
   return 0;
 }

@@ -1,11 +1,13 @@
 // belmo-mask's arguments: the input, split at zero bytes, is the argument
 // list. The files it can name are in memory: in.wav and in8.wav to mask,
-// src.wav to overwrite with, settings.ini and labels.txt; standard input
+// src.wav to overwrite with, settings.ini, labels.txt, a transcript
+// take.srt and the words names.txt to find in it; standard input
 // holds in.wav, standard output is collected. A refused run must leave
 // every file as it was and write nothing to standard output, saying why
 // with the program's name first (a usage error with a hint to --help); a
 // successful one writes one WAVE of the size of its input, to one file or
-// to standard output, and standard output carries nothing else.
+// to standard output, and standard output carries nothing else (find
+// writes no file: its label file is text on standard output).
 #include <cmath>
 #include <memory>
 #include <string>
@@ -42,6 +44,11 @@ const fuzz::MemoryFileStore& InitialFiles() {
     store.files["settings.ini"].assign(text.begin(), text.end());
     const std::string labels = "# start\tend\tlabel\n0.1\t0.2\tone\n0.15\t0:00.3\ttwo\n0.5,0.9\n";
     store.files["labels.txt"].assign(labels.begin(), labels.end());
+    const std::string transcript =
+        "1\n00:00:00,100 --> 00:00:00,300\nTanaka\n\n2\n00:00:00,400 --> 00:00:00,900\n090 1234 Sato\n";
+    store.files["take.srt"].assign(transcript.begin(), transcript.end());
+    const std::string names = "# names\nTanaka\nSato\n";
+    store.files["names.txt"].assign(names.begin(), names.end());
     return store;
   }();
   return files;

@@ -16,7 +16,9 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends $missing
 }
 
-BUILD_PACKAGES="cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 fp-utils-3.2.2 unzip"
+# nlohmann-json3-dev: the JSON parser of the transcript readers (header only,
+# for the native and the Windows build alike).
+BUILD_PACKAGES="cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 fp-utils-3.2.2 unzip nlohmann-json3-dev"
 # clang with its libFuzzer and sanitizer runtimes, for the fuzz targets.
 FUZZ_PACKAGES="clang libclang-rt-14-dev"
 WINE_PACKAGES="wine wine64 fonts-wine fonts-ipafont-gothic xvfb xauth imagemagick pulseaudio nginx"

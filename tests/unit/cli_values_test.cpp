@@ -123,6 +123,14 @@ TEST(CliValues, RangesFilesAsEditorsAndRecognisersWriteThem) {
   ASSERT_TRUE(ReadRangesText("# a\n\n0.1\t0.2\n\n0.3\t0.4\n", &ranges, &badLine));
   ASSERT_EQ(ranges.size(), 2u);
   EXPECT_EQ(ranges[1].line, 5);
+  // The labels are a transcript's words when the file is read as one.
+  ranges.clear();
+  ASSERT_TRUE(ReadRangesText("0.1\t0.2\tTanaka Taro \r\n\"0.3\",\"0.4\",\"a, b\"\n0.5 0.6\n", &ranges,
+                             &badLine));
+  ASSERT_EQ(ranges.size(), 3u);
+  EXPECT_EQ(ranges[0].label, "Tanaka Taro");
+  EXPECT_EQ(ranges[1].label, "a, b");
+  EXPECT_EQ(ranges[2].label, "");
 }
 
 TEST(CliValues, OverlappingAndTouchingRangesMerge) {
