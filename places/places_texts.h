@@ -56,3 +56,27 @@ inline constexpr char kPlacesRangeInvalid[] =
     "選択範囲が正しくありません。開始位置が終了位置より前で、終了位置が録音の長さ以内の範囲を追加してください。";
 
 }  // namespace belmo::text
+
+namespace belmo::text {
+
+// The questions asked of a transcript read into the list.
+inline constexpr char kFindCaption[] = "文字起こしから探す";
+inline constexpr char kFindWordsLabel[] = "探す語や名前(&W) (1行に1つ):";
+inline constexpr char kFindDigitsCheck[] = "数字の並びも探す(&D)";
+inline constexpr char kFindDigitsLabel[] = "桁以上:";
+inline constexpr char kFindPadLabel[] = "前後の余白(&P) (秒):";
+inline constexpr char kFindSearchButton[] = "検索(&F)";
+inline constexpr char kFindAddButton[] = "追加(&A)";
+inline constexpr char kFindCancelButton[] = "キャンセル";
+inline constexpr char kFindDigitsRun[] = "数字の並び";
+inline constexpr char kFindPlacesSuffix[] = "箇所";
+inline constexpr char kFindNothingAsked[] =
+    "探す語を1行に1つ入力するか、「数字の並びも探す」を選んでください。";
+inline constexpr char kFindBadDigits[] = "桁数には1から100までの整数を入力してください。";
+inline constexpr char kFindBadPad[] = "前後の余白には0から60までの秒数を入力してください。";
+inline constexpr char kFindNothingFound[] =
+    "文字起こしの中に、探す語も数字の並びも見つかりませんでした。";
+inline constexpr char kFindPastEnd[] =
+    "文字起こしの時刻が録音の長さを超えています。この録音の文字起こしか確かめてください:";
+
+}  // namespace belmo::text

@@ -16,10 +16,13 @@
 #include "effects/apply_mask_win.h"
 #include "places/places_state.h"
 #include "places/places_texts.h"
+#include "places/transcript_dialog_win.h"
 #include "selection/control_hooks_win.h"
 #include "selection/playback_win.h"
 #include "selection/range_controls_win.h"
 #include "selection/waveform_strip_win.h"
+#include "transcript/transcript.h"
+#include "transcript/transcript_search.h"
 #include "window/command_states_win.h"
 #include "window/dpi_win.h"
 #include "window/main_window_handles_win.h"
@@ -180,6 +183,22 @@ bool ChooseFile(bool save, char (&path)[MAX_PATH]) {
   return save ? GetSaveFileNameA(&dialog) != 0 : GetOpenFileNameA(&dialog) != 0;
 }
 
+// A transcript: the words asked for become rows where they were spoken.
+void ImportTranscript(const std::string& content, const std::string& path) {
+  Transcript transcript;
+  if (ReadTranscript(content, &transcript).outcome != TranscriptRead::Ok) {
+    ShowNamed(text::kPlacesFileNotUnderstood, path);
+    return;
+  }
+  std::vector<LabeledRange> found;
+  if (!AskTranscriptPlaces(Ui.Window, transcript, path, Document.LengthMs, &found)) return;
+  int last = -1;
+  for (LabeledRange& place : found) {
+    last = static_cast<int>(Places.Add(place.range, std::move(place.text)));
+  }
+  ListChanged(last);
+}
+
 // A label or ranges file: its ranges become rows, each with its label. The
 // list changes only when the whole file could be taken.
 void ImportFile(const std::string& path) {
@@ -193,7 +212,7 @@ void ImportFile(const std::string& path) {
   std::vector<ListedRange> ranges;
   int badLine = 0;
   if (!ReadRangesText(content, &ranges, &badLine) || ranges.empty()) {
-    ShowNamed(text::kPlacesFileNotUnderstood, path);
+    ImportTranscript(content, path);
     return;
   }
   for (const ListedRange& range : ranges) {

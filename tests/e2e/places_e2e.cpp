@@ -179,3 +179,47 @@ TEST_F(Places, GatheredCheckedMaskedAllAtOnceAndWrittenOutAsBelmoMaskReadsThem) 
       IDYES));
   EXPECT_TRUE(belmo_.WaitExit());
 }
+
+TEST_F(Places, WordsAndNumbersFoundInATranscriptBecomePlaces) {
+  ASSERT_NO_FATAL_FAILURE(Start(Wave(3000)));
+  ASSERT_TRUE(WriteFileBytes(
+      sandbox_.Path("take.json"),
+      Utf8(u8R"({"segments":[{"words":[{"word":" 鈴木","start":0.5,"end":0.8},)"
+           u8R"({"word":"です","start":0.8,"end":1.0},{"word":" 090","start":1.5,"end":1.8},)"
+           u8R"({"word":"1234","start":1.8,"end":2.1}]}]})")));
+  ASSERT_NO_FATAL_FAILURE(Press("読み込み(&I)..."));
+  HWND dialog = belmo_.WaitFileDialog();
+  ASSERT_NE(dialog, nullptr);
+  Belmo::ChooseFile(dialog, sandbox_.Path("take.json"));
+  ASSERT_TRUE(Belmo::WaitGone(dialog));
+  HWND question = nullptr;
+  for (int waited = 0; waited < 5000 && !question; waited += 20) {
+    question = FindWindowA("PLACESFIND", nullptr);
+    if (!question) Sleep(20);
+  }
+  ASSERT_NE(question, nullptr) << "no question for the transcript";
+  HWND words = FindWindowExA(question, nullptr, "Edit", nullptr);
+  Send(words, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("鈴木\r\n佐藤"));
+  PostMessageA(FindWindowExA(question, nullptr, "Button", "数字の並びも探す(&D)"), BM_CLICK, 0, 0);
+  PostMessageA(FindWindowExA(question, nullptr, "Button", "検索(&F)"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(belmo_.Flush());
+  HWND results = words;
+  for (int i = 0; i < 3; ++i) results = FindWindowExA(question, results, "Edit", nullptr);
+  EXPECT_EQ(Text(results), "鈴木: 1箇所\r\n佐藤: 0箇所\r\n数字の並び: 1箇所\r\n");
+  Screenshot(question, "places-transcript-question");
+  PostMessageA(FindWindowExA(question, nullptr, "Button", "追加(&A)"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(Belmo::WaitGone(question));
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_EQ(Rows(), 2);
+
+  ASSERT_NO_FATAL_FAILURE(Press("書き出し(&E)..."));
+  ASSERT_NO_FATAL_FAILURE(ChooseInDialog(sandbox_.Path("record.txt")));
+  const std::vector<uint8_t> record = Bytes(sandbox_.Path("record.txt"));
+  const std::string text(record.begin(), record.end());
+  EXPECT_EQ(text.rfind("0.300\t1.000\t", 0), 0u) << text;
+  EXPECT_NE(text.find("\n1.300\t2.300\t"), std::string::npos) << text;
+  belmo_.Close();
+  EXPECT_TRUE(belmo_.WaitMessageBox() != nullptr) << "places not masked: the exit asks";
+  Belmo::Answer(belmo_.WaitMessageBox(), IDYES);
+  EXPECT_TRUE(belmo_.WaitExit());
+}
