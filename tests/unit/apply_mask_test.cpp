@@ -184,3 +184,55 @@ TEST(RunMask, VoiceChangeMethodFollowsPitchUpType) {
 
 }  // namespace
 }  // namespace belmo
+
+namespace belmo {
+namespace {
+
+// The list of places masks its merged ranges as one edit; each range must
+// come out as its own run would leave it (the FFT reads what the range
+// before it wrote), and one exchange must put back every span at once.
+class MaskOverRangesTest : public testing::TestWithParam<std::pair<MaskKind, uint8_t>> {};
+
+TEST_P(MaskOverRangesTest, IsEachRunInTurnAndOneUndoPutsEverySpanBack) {
+  MaskSettings settings;
+  settings.PitchUpType = GetParam().second;
+  settings.FFTSample = 0;
+  const std::vector<SampleRange> ranges = {{1, 4}, {5, 9}, {12, 19}};
+  WavDocument oneByOne = OpenDocument(20);
+  const Bytes original = oneByOne.Image;
+  UndoRecord single;
+  for (const SampleRange& range : ranges) {
+    ASSERT_EQ(RunMask(GetParam().first, range, settings, oneByOne, single, files, tables),
+              MaskOutcome::Applied);
+  }
+
+  WavDocument batch = OpenDocument(20);
+  UndoRecord undo;
+  size_t done = 0;
+  ASSERT_EQ(RunMaskOverRanges(GetParam().first, ranges, settings, batch, undo, files, tables,
+                              &done),
+            MaskOutcome::Applied);
+  EXPECT_EQ(done, 3u);
+  EXPECT_TRUE(batch.Image == oneByOne.Image);
+  EXPECT_EQ(UndoSpans(undo).size(), 3u);
+  ASSERT_TRUE(ExchangeUndoBytes(batch.Image, undo));
+  EXPECT_TRUE(batch.Image == original);
+  ASSERT_TRUE(ExchangeUndoBytes(batch.Image, undo));
+  EXPECT_TRUE(batch.Image == oneByOne.Image);
+
+  // A record one of whose spans no longer fits is refused before any span
+  // is exchanged.
+  batch.Image.resize(static_cast<size_t>(undo.SpanStart));
+  const Bytes shortened = batch.Image;
+  EXPECT_FALSE(ExchangeUndoBytes(batch.Image, undo));
+  EXPECT_TRUE(batch.Image == shortened);
+}
+
+INSTANTIATE_TEST_SUITE_P(Masks, MaskOverRangesTest,
+                         testing::Values(std::make_pair(MaskKind::Sine, uint8_t{0}),
+                                         std::make_pair(MaskKind::VoiceChange, uint8_t{0}),
+                                         std::make_pair(MaskKind::VoiceChange, uint8_t{1}),
+                                         std::make_pair(MaskKind::Silence, uint8_t{0})));
+
+}  // namespace
+}  // namespace belmo
