@@ -61,9 +61,31 @@ bool ReadOpenFile(HANDLE file, std::vector<uint8_t>* bytes) {
   return ok;
 }
 
+// A pending file is always one this run makes anew: a file already at its
+// name (a crashed run's, another run's still being written, the user's
+// own) is never written through, replaced or removed; the next free name
+// is taken instead. make tries one name and tells by false, with the
+// system's error, that it is taken or that nothing can be made there.
+template <typename Make>
+bool MakeAtFreshName(const std::string& target, std::string* pending, Make make) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = PendingPathOf(target);
+    if (attempt > 0) name += std::to_string(attempt);
+    if (name.size() >= MAX_PATH) return false;
+    if (make(name)) {
+      *pending = std::move(name);
+      return true;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
 struct FileCopyJob {
   std::string from;
-  std::string to;
+  std::string target;
+  std::string pending;  // empty until the copy has a name of its own
   bool done = false;
 };
 
@@ -72,12 +94,15 @@ struct FileCopyJob {
 // recording must not give a copy that cannot be patched or removed).
 DWORD WINAPI RunFileCopy(LPVOID parameter) {
   auto* job = static_cast<FileCopyJob*>(parameter);
-  job->done = CopyFileA(job->from.c_str(), job->to.c_str(), FALSE) &&
-              SetFileAttributesA(job->to.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  job->done = MakeAtFreshName(job->target, &job->pending, [&](const std::string& name) {
+                return CopyFileA(job->from.c_str(), name.c_str(), TRUE) != 0;
+              }) &&
+              SetFileAttributesA(job->pending.c_str(), FILE_ATTRIBUTE_HIDDEN);
   return 0;
 }
 
 void RemovePendingCopy(const std::string& pending) {
+  if (pending.empty()) return;
   SetFileAttributesA(pending.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(pending.c_str());
 }
@@ -101,18 +126,12 @@ bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* by
 bool Win32FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
                                       const std::string& copyPath, bool* copied) {
   *copied = false;
-  const std::string pending = PendingPathOf(copyPath);
-  // The pending copy is removed on the way; a recording by that name (a
-  // copy cut short by a crash, opened by hand) is only read.
-  if (pending.size() >= MAX_PATH || lstrcmpiA(pending.c_str(), path.c_str()) == 0) {
-    return ReadWhole(path, bytes);
-  }
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  // A hidden file left at the pending name would make the copy refuse.
-  RemovePendingCopy(pending);
-  FileCopyJob job{path, pending};
+  FileCopyJob job;
+  job.from = path;
+  job.target = copyPath;
   HANDLE thread = CreateThread(nullptr, 0, RunFileCopy, &job, 0, nullptr);
   const bool read = ReadOpenFile(file, bytes);
   if (thread != nullptr) {
@@ -121,10 +140,10 @@ bool Win32FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8
   }
   CloseHandle(file);
   if (read && job.done &&
-      MoveFileExA(pending.c_str(), copyPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      MoveFileExA(job.pending.c_str(), copyPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     *copied = true;
-  } else if (thread != nullptr) {
-    RemovePendingCopy(pending);
+  } else {
+    RemovePendingCopy(job.pending);
   }
   return read;
 }
@@ -181,14 +200,16 @@ class PendingFile : public FileWriter {
 };
 
 std::unique_ptr<FileWriter> BeginPendingFile(const std::string& path, bool hidden) {
-  std::string pending = PendingPathOf(path);
-  if (pending.size() >= MAX_PATH) return nullptr;
+  std::string pending;
+  HANDLE file = INVALID_HANDLE_VALUE;
   // Deletion is shared so that belmo-mask, ending at once, can still have
   // its partial output removed.
-  HANDLE file = CreateFileA(pending.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                            CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  const bool made = MakeAtFreshName(path, &pending, [&](const std::string& name) {
+    file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return file != INVALID_HANDLE_VALUE;
+  });
+  if (!made) return nullptr;
   return std::make_unique<PendingFile>(path, std::move(pending), file, hidden);
 }
 
