@@ -124,11 +124,23 @@ int main(int argc, char** argv) {
   belmo::StdFileStore files;
 #endif
   CatchInputLost();
+#ifndef _WIN32
+  // A reader that goes away (head, a pager closed early) fails the write
+  // instead of ending the process without a word: that is an output the
+  // system refused, told and exited with as any other.
+  signal(SIGPIPE, SIG_IGN);
+#endif
   ProcessConsole console;
   std::string out;
   std::string err;
   int status = belmo::RunMaskCli(args, files, console, &out, &err);
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  const bool shown = std::fwrite(out.data(), 1, out.size(), stdout) == out.size() &&
+                     std::fflush(stdout) == 0;
+  if (!shown && status == belmo::kCliOk) {
+    err += console.OwnText(std::string(belmo::text::kCliPrefix) + belmo::text::kCliStandardOutput +
+                           ": " + belmo::text::kCliStandardOutputFailed + "\n");
+    status = belmo::kCliRefused;
+  }
   std::fwrite(err.data(), 1, err.size(), stderr);
   return status;
 }

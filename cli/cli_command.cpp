@@ -62,7 +62,7 @@ std::optional<CliFailure> ReadCliInput(const std::string& path, const std::strin
   }
   std::vector<uint8_t> bytes;
   if (!files.ReadWhole(path, &bytes)) {
-    return CliFailure{kCliUsage, shown + ": " + console.OwnText(text::kCannotReadFile)};
+    return CliFailure{kCliRefused, shown + ": " + console.OwnText(text::kCannotReadFile)};
   }
   content->assign(bytes.begin(), bytes.end());
   return std::nullopt;

@@ -90,7 +90,8 @@ inline constexpr char kCliCommonHelp[] =
     "  出力.wav に - を指定すると標準出力に書き出し、メッセージはすべて標準エラー出力に出します。\n"
     "  --hz=440 のように = で値を続けても書けます。-- の後ろはすべてファイル名です。\n"
     "  終了すると、マスクした範囲とその合計の長さを標準エラー出力に表示します。\n"
-    "  終了コード: 0 成功、1 ファイルが使えない、2 指定の誤り。\n";
+    "  終了コード: 0 成功、1 ファイルかシステムに断られた (読めない、書けない、メモリ不足)、\n"
+    "  2 指定の誤り (設定ファイルや範囲ファイルに書いた値や範囲の誤りも)。\n";
 
 // Every message begins so, and a usage error ends with the hint.
 inline constexpr char kCliPrefix[] = "belmo-mask: ";

@@ -145,10 +145,12 @@ bool ReadTime(std::string_view text, int64_t* ms) {
     *ms = secondsMs;
     return true;
   }
-  // After a colon: "ss" or "ss.fff", below a minute.
+  // After a colon: "ss" or "ss.fff", written below a minute. The seconds
+  // round to the millisecond as plain seconds do, so 1:59.9996 is 2:00.000
+  // as 59.9996 is 60.000.
   const size_t point = seconds.find('.');
   const std::string_view wholeSeconds = seconds.substr(0, point);
-  if (wholeSeconds.size() != 2 || secondsMs >= 60000) return false;
+  if (wholeSeconds.size() != 2 || wholeSeconds[0] > '5') return false;
   double total = static_cast<double>(secondsMs);
   const std::string_view minutes = fields[fields.size() - 2];
   if (!AllDigits(minutes)) return false;

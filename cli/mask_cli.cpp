@@ -158,6 +158,10 @@ class MaskCommand {
 
  private:
   std::string Own(const std::string& cp932) { return console_.OwnText(cp932); }
+  // The one rule of the exit codes: what the user asked for is wrong (an
+  // option, a value, a range, also one read from a settings or ranges
+  // file), or a file or the system refused (a file that cannot be read or
+  // written or is no usable WAVE, memory, a closed output).
   Failure Usage(std::string message) { return Failure{kCliUsage, std::move(message)}; }
   Failure Refused(std::string message) { return Failure{kCliRefused, std::move(message)}; }
 
@@ -233,7 +237,7 @@ class MaskCommand {
     if (const std::string* path = Option("--settings")) {
       std::vector<uint8_t> bytes;
       if (!files_.ReadWhole(*path, &bytes)) {
-        return Usage(*path + ": " + Own(text::kCannotReadFile));
+        return Refused(*path + ": " + Own(text::kCannotReadFile));
       }
       settings_ = ParseSettingsText(std::string(bytes.begin(), bytes.end()));
     }

@@ -157,8 +157,9 @@ std::optional<CliFailure> TranscriptSearch::ReadTranscriptFile(const std::string
   if (auto failure = ReadCliInput(path, shownPath_, files_, console_, &content)) return failure;
   const TranscriptReadResult read = ReadTranscript(content, &transcript_);
   const std::string formats = Own(text::kCliTranscriptFormats);
+  // A file that is no transcript is refused as any unusable file is.
   const auto refused = [&](const std::string& why) {
-    return CliFailure{kCliUsage, shownPath_ + ": " + why};
+    return CliFailure{kCliRefused, shownPath_ + ": " + why};
   };
   switch (read.outcome) {
     case TranscriptRead::Ok: return std::nullopt;
@@ -167,7 +168,7 @@ std::optional<CliFailure> TranscriptSearch::ReadTranscriptFile(const std::string
       return refused(std::to_string(read.problemLine) + Own(text::kCliTranscriptBadJsonAfter) +
                      formats);
     case TranscriptRead::BadCueTime:
-      return CliFailure{kCliUsage, shownPath_ + ":" + std::to_string(read.problemLine) + ": " +
+      return CliFailure{kCliRefused, shownPath_ + ":" + std::to_string(read.problemLine) + ": " +
                                        Own(text::kCliTranscriptBadCueTime)};
     case TranscriptRead::BadLabelLine:
       return CliFailure{kCliUsage, shownPath_ + ":" + std::to_string(read.problemLine) + ": " +

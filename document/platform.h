@@ -73,6 +73,11 @@ class FileStore {
   // (or, for a writer, created).
   virtual std::unique_ptr<FileView> OpenView(const std::string& path);
   virtual std::unique_ptr<FileWriter> BeginReplace(const std::string& path);
+  // Removes the pending files of path's hidden writes that a run ended
+  // before their Commit (killed) left behind: only those the store marks as
+  // its own from their first byte, never a file someone else put at such a
+  // name. The plain version leaves nothing behind and removes nothing.
+  virtual void RemoveLeftPendingFiles(const std::string& /*path*/) {}
 };
 
 // Plain C++ files: for native tools and tests. "hidden" has no meaning there.

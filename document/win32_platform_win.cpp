@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "document/wav_document.h"
+
 namespace belmo {
 namespace {
 
@@ -62,75 +64,26 @@ bool ReadOpenFile(HANDLE file, std::vector<uint8_t>* bytes) {
   return ok;
 }
 
-struct FileCopyJob {
-  std::string from;
-  std::string to;
-  bool done = false;
-};
-
-// The copy is the system's: it never passes through the image's memory.
-// Its attributes are the working copy's, not the recording's (a read-only
-// recording must not give a copy that cannot be patched or removed).
-DWORD WINAPI RunFileCopy(LPVOID parameter) {
-  auto* job = static_cast<FileCopyJob*>(parameter);
-  job->done = CopyFileA(job->from.c_str(), job->to.c_str(), FALSE) &&
-              SetFileAttributesA(job->to.c_str(), FILE_ATTRIBUTE_HIDDEN);
-  return 0;
-}
-
-void RemovePendingCopy(const std::string& pending) {
-  SetFileAttributesA(pending.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(pending.c_str());
-}
-
-}  // namespace
-
-bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool ok = ReadOpenFile(file, bytes);
-  CloseHandle(file);
-  return ok;
-}
-
-// Reading an hour-long recording into memory takes seconds; the system
-// copies the file on a second thread meanwhile, and the working copy is
-// ready when the read is. The file is held shared for reading only until
-// both are done, so nobody writes to it in between and the copy holds the
-// bytes read.
-bool Win32FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
-                                      const std::string& copyPath, bool* copied) {
-  *copied = false;
-  const std::string pending = PendingPathOf(copyPath);
-  // The pending copy is removed on the way; a recording by that name (a
-  // copy cut short by a crash, opened by hand) is only read.
-  if (pending.size() >= MAX_PATH || lstrcmpiA(pending.c_str(), path.c_str()) == 0) {
-    return ReadWhole(path, bytes);
+// A pending file is always one this run makes anew: a file already at its
+// name (a crashed run's, another run's still being written, the user's
+// own) is never written through, replaced or removed; the next free name
+// is taken instead. make tries one name and tells by false, with the
+// system's error, that it is taken or that nothing can be made there.
+template <typename Make>
+bool MakeAtFreshName(const std::string& target, std::string* pending, Make make) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = PendingPathOf(target);
+    if (attempt > 0) name += std::to_string(attempt);
+    if (name.size() >= MAX_PATH) return false;
+    if (make(name)) {
+      *pending = std::move(name);
+      return true;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
   }
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  // A hidden file left at the pending name would make the copy refuse.
-  RemovePendingCopy(pending);
-  FileCopyJob job{path, pending};
-  HANDLE thread = CreateThread(nullptr, 0, RunFileCopy, &job, 0, nullptr);
-  const bool read = ReadOpenFile(file, bytes);
-  if (thread != nullptr) {
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-  }
-  CloseHandle(file);
-  if (read && job.done &&
-      MoveFileExA(pending.c_str(), copyPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    *copied = true;
-  } else if (thread != nullptr) {
-    RemovePendingCopy(pending);
-  }
-  return read;
+  return false;
 }
-
-namespace {
 
 // The new content goes to a file beside the target first and replaces it
 // only when it is complete, so a full disk or a crash never leaves a
@@ -182,16 +135,85 @@ class PendingFile : public FileWriter {
 };
 
 std::unique_ptr<FileWriter> BeginPendingFile(const std::string& path, bool hidden) {
-  std::string pending = PendingPathOf(path);
-  if (pending.size() >= MAX_PATH) return nullptr;
+  std::string pending;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  // A working copy's pending file is hidden from its creation: the mark by
+  // which a later run knows one a killed run left as the program's own.
   // Deletion is shared so that belmo-mask, ending at once, can still have
   // its partial output removed.
-  HANDLE file = CreateFileA(pending.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                            CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  const DWORD attributes = hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
+  const bool made = MakeAtFreshName(path, &pending, [&](const std::string& name) {
+    file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                       attributes | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return file != INVALID_HANDLE_VALUE;
+  });
+  if (!made) return nullptr;
   return std::make_unique<PendingFile>(path, std::move(pending), file, hidden);
 }
+
+struct FileCopyJob {
+  std::string from;
+  std::unique_ptr<FileWriter> to;
+  bool done = false;
+};
+
+// The copy is read from the file in pieces of its own, never from the
+// image's memory, and written as the working copy is always written: to a
+// pending file hidden from its first byte, so a run killed in the middle
+// leaves nothing the next one does not know as its own. (The system's
+// CopyFile would give the copy the recording's attributes until it ends.)
+DWORD WINAPI RunFileCopy(LPVOID parameter) {
+  constexpr DWORD kCopyPiece = 1u << 20;
+  auto* job = static_cast<FileCopyJob*>(parameter);
+  HANDLE file = CreateFileA(job->from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  std::unique_ptr<uint8_t[]> piece(new (std::nothrow) uint8_t[kCopyPiece]);
+  bool ok = file != INVALID_HANDLE_VALUE && piece != nullptr;
+  for (DWORD got = kCopyPiece; ok && got > 0;) {
+    ok = ReadFile(file, piece.get(), kCopyPiece, &got, nullptr) &&
+         job->to->Append(piece.get(), got);
+  }
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  job->done = ok;
+  return 0;
+}
+
+}  // namespace
+
+bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool ok = ReadOpenFile(file, bytes);
+  CloseHandle(file);
+  return ok;
+}
+
+// Reading an hour-long recording into memory takes seconds; a second
+// thread copies the file meanwhile, and the working copy is ready when the
+// read is. The file is held shared for reading only until both are done,
+// so nobody writes to it in between and the copy holds the bytes read.
+bool Win32FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
+                                      const std::string& copyPath, bool* copied) {
+  *copied = false;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  FileCopyJob job{path, BeginPendingFile(copyPath, true), false};
+  HANDLE thread =
+      job.to ? CreateThread(nullptr, 0, RunFileCopy, &job, 0, nullptr) : nullptr;
+  const bool read = ReadOpenFile(file, bytes);
+  if (thread != nullptr) {
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+  }
+  CloseHandle(file);
+  // A copy not put in place is removed with its writer.
+  *copied = read && job.done && job.to->Commit();
+  return read;
+}
+
+namespace {
 
 // A mapped file cannot be cut short by another program while the view is
 // open, and costs no memory of its own.
@@ -257,6 +279,31 @@ std::unique_ptr<FileView> Win32FileStore::OpenView(const std::string& path) {
                                         static_cast<size_t>(size.QuadPart));
   }
   return FileStore::OpenView(path);
+}
+
+void Win32FileStore::RemoveLeftPendingFiles(const std::string& path) {
+  const std::string first = PendingPathOf(path);
+  const std::string folder = path.substr(0, path.size() - FileNamePart(path).size());
+  const std::string stem = FileNamePart(first);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((first + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = found.cFileName;
+    // Exactly the names a pending file of path is given: the first, or the
+    // first and a number.
+    const bool pendingName =
+        name.size() >= stem.size() && name.compare(0, stem.size(), stem) == 0 &&
+        name.find_first_not_of("0123456789", stem.size()) == std::string::npos;
+    // Hidden from creation; or empty, since where the system sets the
+    // attribute a moment after making the file (Wine), a run killed in
+    // that moment leaves it empty, and an empty file has nothing to lose.
+    const bool empty = found.nFileSizeHigh == 0 && found.nFileSizeLow == 0;
+    const bool own = ((found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0 || empty) &&
+                     (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (pendingName && own) DeleteFileA((folder + name).c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
 }
 
 bool Win32FileStore::Remove(const std::string& path) {

@@ -22,6 +22,9 @@ class Win32FileStore : public FileStore {
                size_t size) override;
   std::unique_ptr<FileView> OpenView(const std::string& path) override;
   std::unique_ptr<FileWriter> BeginReplace(const std::string& path) override;
+  // Its own are hidden from creation (a save's pending file never is), or
+  // empty where a kill came between the file and its attribute.
+  void RemoveLeftPendingFiles(const std::string& path) override;
 };
 
 // text from one code page to another (932, CP_UTF8, the console's...);

@@ -130,12 +130,26 @@ bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileSt
   return true;
 }
 
+namespace {
+
+// A write killed before its rename left its content beside the copy or the
+// journal; none of it is ever read: the copy and the journal in place are
+// what a recovery goes by.
+void RemoveLeftPendingFiles(const std::string& workingCopyPath, FileStore& files) {
+  files.RemoveLeftPendingFiles(workingCopyPath);
+  files.RemoveLeftPendingFiles(JournalPathOf(workingCopyPath));
+}
+
+}  // namespace
+
 void RemoveWorkingCopy(const std::string& workingCopyPath, FileStore& files) {
   files.Remove(workingCopyPath);
   files.Remove(JournalPathOf(workingCopyPath));
+  RemoveLeftPendingFiles(workingCopyPath, files);
 }
 
 bool FinishInterruptedUpdate(const std::string& workingCopyPath, FileStore& files) {
+  RemoveLeftPendingFiles(workingCopyPath, files);
   const std::string journalPath = JournalPathOf(workingCopyPath);
   if (!files.Exists(journalPath)) return true;
   std::vector<uint8_t> journal;

@@ -44,12 +44,14 @@ bool ReadIntoWorkingCopy(const std::string& filePath, const std::string& working
 // the span is most of the image, or when the patch itself fails.
 bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileStore& files);
 
-// At normal exit: the copy and any journal go.
+// At normal exit: the copy, any journal and whatever a killed run left
+// half written beside either go.
 void RemoveWorkingCopy(const std::string& workingCopyPath, FileStore& files);
 
-// Before a copy left by a run that did not end normally is opened: a whole
-// journal is written into it; one that is not whole is dropped (the copy
-// then is as it was before that edit). False when a journal is left
+// Before a copy left by a run that did not end normally is opened: what
+// that run left half written beside the copy or the journal goes; a whole
+// journal is written into the copy; one that is not whole is dropped (the
+// copy then is as it was before that edit). False when a journal is left
 // because it could not be read or written into the copy.
 bool FinishInterruptedUpdate(const std::string& workingCopyPath, FileStore& files);
 

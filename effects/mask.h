@@ -7,7 +7,7 @@
 //
 // What one piece means depends on the mask, so that a driver choosing its
 // pieces by PieceUnit gets the bytes the whole span would get at once:
-//   tone          the period restarts at the start of every piece;
+//   tone          the tone goes on where the last piece ended;
 //   FFT voice     frames of 2N samples from the start of every piece; the
 //                 bytes after the span's last whole frame come from one more
 //                 frame made at Begin from the recording as it was;

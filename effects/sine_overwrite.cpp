@@ -19,10 +19,12 @@ class ToneMask final : public Mask {
   int64_t PieceUnit() const override { return period_; }
   bool ReadsSamples() const override { return false; }
   MaskOutcome Begin(const ByteSpan&, int64_t, const Recording&) override {
+    startByte_ = 0;
     return MaskOutcome::Applied;
   }
   bool Process(uint8_t* block, int64_t length) override {
-    FillSine(block, period_, levelDb_, length, encoding_);
+    FillSine(block, period_, levelDb_, length, encoding_, startByte_);
+    startByte_ = (startByte_ + length) % period_;
     return true;
   }
 
@@ -30,6 +32,7 @@ class ToneMask final : public Mask {
   int32_t period_;
   double levelDb_;
   SampleEncoding encoding_;
+  int64_t startByte_ = 0;  // where in the period the next piece begins
 };
 
 }  // namespace
@@ -55,14 +58,14 @@ int32_t SinePeriodBytes(const WaveFormat& format, double sinHz) {
 }
 
 void FillSine(uint8_t* block, int32_t periodBytes, double levelDb, int64_t length,
-              SampleEncoding encoding) {
-  if (periodBytes < 2 || length <= 0) return;
+              SampleEncoding encoding, int64_t startByte) {
+  if (periodBytes < 2 || length <= 0 || startByte < 0 || startByte >= periodBytes) return;
   const double amplitude = std::pow(10.0, levelDb / 20.0);
   // Only the part of the period that the block reaches is computed; the
   // phase still follows the whole period. Spare bytes take the high bytes
   // of a sample cut by the block's end.
   const int width = std::max(BytesPerSample(encoding), 1);
-  const int64_t used = std::min<int64_t>(periodBytes, length);
+  const int64_t used = std::min<int64_t>(periodBytes, startByte + length);
   std::vector<uint8_t> period(static_cast<size_t>(used) + static_cast<size_t>(width), 0);
   const double periodLength = static_cast<double>(periodBytes);
   // The phase advances by byte index, so in a stereo block the second
@@ -72,9 +75,11 @@ void FillSine(uint8_t* block, int32_t periodBytes, double levelDb, int64_t lengt
     EncodeToneSample(amplitude, std::sin(theta), encoding, &period[static_cast<size_t>(i)]);
   }
 
-  for (int64_t offset = 0; offset < length; offset += periodBytes) {
-    const int64_t count = std::min<int64_t>(periodBytes, length - offset);
-    std::memcpy(block + offset, period.data(), static_cast<size_t>(count));
+  int64_t from = startByte;
+  for (int64_t offset = 0; offset < length; from = 0) {
+    const int64_t count = std::min<int64_t>(periodBytes - from, length - offset);
+    std::memcpy(block + offset, period.data() + from, static_cast<size_t>(count));
+    offset += count;
   }
 }
 

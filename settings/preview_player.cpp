@@ -282,7 +282,9 @@ bool PreviewPlayer::FillAndWrite(int header) {
   uint8_t* block = buffers_[header].data();
   switch (kind_) {
     case PreviewKind::Sine:
-      // Every block starts at phase 0 and the tone never ends by itself.
+      // The tone goes on across blocks, as the mask writes it over a range
+      // (a block is not always whole periods long, and a phase starting
+      // again at 0 would click at every block); it never ends by itself.
       mask_->Process(block, bufferLength_);
       WriteHeader(header, bufferLength_);
       return true;

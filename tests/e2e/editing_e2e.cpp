@@ -351,6 +351,10 @@ TEST_F(Editing, SaveAsAndSaveWriteTheEditedRecording) {
   ASSERT_NO_FATAL_FAILURE(TypeRange("0.1", "0.2"));
   ASSERT_NO_FATAL_FAILURE(Mask());
   const std::string saved = sandbox_.Path("saved.wav");
+  // A file of the user's at the name a save writes beside its target first
+  // is neither written over nor removed: the save takes the next free name.
+  const std::vector<uint8_t> users = Wave(10, 9);
+  ASSERT_TRUE(WriteFileBytes(saved + ".belmo-new", users));
 
   belmo_.Command(kCmdSaveAs);
   ASSERT_NO_FATAL_FAILURE(ChooseInFileDialog(saved));
@@ -379,7 +383,8 @@ TEST_F(Editing, SaveAsAndSaveWriteTheEditedRecording) {
   ASSERT_NO_FATAL_FAILURE(Answer("ファイルを保存できませんでした。", IDOK));
   CloseHandle(held);
   EXPECT_EQ(Difference(Bytes(saved), before), "");
-  EXPECT_FALSE(FileExists(saved + ".belmo-new"));
+  EXPECT_FALSE(FileExists(saved + ".belmo-new1"));
+  EXPECT_EQ(Difference(Bytes(saved + ".belmo-new"), users), "");
   EXPECT_FALSE(belmo_.MenuGrayed(kCmdRevert));
   belmo_.Close();
   ASSERT_NO_FATAL_FAILURE(Answer(kSaveQuestion, IDNO));

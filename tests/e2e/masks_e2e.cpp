@@ -368,6 +368,10 @@ TEST(MaskCommandLine, RunsTheSameMasksOnWindows) {
   ASSERT_TRUE(WriteFileBytes(source, Source()));
   // Written over, a file keeps its attributes, as the program's Save does.
   ASSERT_TRUE(SetFileAttributesA(take.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+  // A file of the user's at the name the result is written under first is
+  // neither written over nor removed: the run takes the next free name.
+  const Bytes users = Source();
+  ASSERT_TRUE(WriteFileBytes(take + ".belmo-new", users));
 
   // Each run writes over its own input, so the masks add up.
   ASSERT_EQ(RunMaskTool("sine \"" + take + "\" \"" + take + "\" --start 0.1 --end 0.2 --hz 440"), 0);
@@ -386,6 +390,8 @@ TEST(MaskCommandLine, RunsTheSameMasksOnWindows) {
   ApplyFileOverwrite(expected, kTakeLayout, 0.6, 1.0, source, kOverwriteContinuous, files, undo);
   EXPECT_TRUE(FileBytes(take) == expected);
   EXPECT_TRUE(IsHidden(take));
+  EXPECT_TRUE(FileBytes(take + ".belmo-new") == users);
+  EXPECT_FALSE(FileExists(take + ".belmo-new1"));
 
   EXPECT_EQ(RunMaskTool("sine \"" + take + "\" \"" + sandbox.Path("out.wav") +
                         "\" --start 0.9 --end 0.8"),

@@ -185,6 +185,17 @@ TEST_F(MaskCliTest, RefusalsWriteNothingAndExitWithTheirCode) {
        text::kCliFrequencyTooHigh},
       {{"sine", Path("float.wav"), Path("out.wav")}, kCliRefused, text::kNotPcmWave},
       {{"sine", Path("missing.wav"), Path("out.wav")}, kCliRefused, text::kCannotReadFile},
+      // A file named for ranges or settings that cannot be read is refused
+      // as an input is, and as standard input is for --ranges -.
+      {{"sine", Path("in.wav"), Path("out.wav"), "--ranges", Path("missing.txt")}, kCliRefused,
+       text::kCannotReadFile},
+      {{"sine", Path("in.wav"), Path("out.wav"), "--settings", Path("missing.ini")}, kCliRefused,
+       text::kCannotReadFile},
+      {{"sine", Path("in.wav"), Path("out.wav"), "--transcript", Path("missing.json"), "--digits",
+        "3"},
+       kCliRefused, text::kCannotReadFile},
+      {{"sine", Path("in.wav"), Path("out.wav"), "--transcript", Path("in.wav"), "--digits", "3"},
+       kCliRefused, ""},
       {{"voice", Path("in.wav"), Path("out.wav"), "--hz", "440"}, kCliUsage, ""},
       {{"voice", Path("in.wav"), Path("out.wav"), "--fft-size", "1000"}, kCliUsage, ""},
       {{"voice", Path("in.wav"), Path("out.wav"), "--ratio", "0"}, kCliUsage, ""},
@@ -199,6 +210,8 @@ TEST_F(MaskCliTest, RefusalsWriteNothingAndExitWithTheirCode) {
     EXPECT_EQ(Run(c.args), c.code);
     EXPECT_NE(err.find(c.message), std::string::npos) << err;
     EXPECT_FALSE(err.empty());
+    // Only a usage error points to --help.
+    EXPECT_EQ(err.find(text::kCliHintBefore) != std::string::npos, c.code == kCliUsage) << err;
     EXPECT_FALSE(fs::exists(Path("out.wav")));
   }
 }
@@ -499,7 +512,6 @@ TEST_F(MaskCliTest, RangesThatCannotBeUsedNameWhereTheyCameFrom) {
       {{"--ranges", Path("reversed.txt")}, Path("reversed.txt") + ":2: ", text::kRangeInvalid},
       {{"--ranges", Path("junk.txt")}, Path("junk.txt") + ":2: ", text::kCliBadRangeLine},
       {{"--ranges", Path("empty.txt")}, Path("empty.txt") + ": ", text::kCliNoRanges},
-      {{"--ranges", Path("missing.txt")}, Path("missing.txt") + ": ", text::kCannotReadFile},
       {{"--range", "0.5-0.2"}, "--range 0.5-0.2: ", text::kRangeInvalid},
       {{"--start", "1:23.5"}, "--start 1:23.5: ", text::kRangeInvalid},
       {{"--start", "0.1", "--range", "0.2-0.3"}, "", text::kCliRangeFormsMixed},

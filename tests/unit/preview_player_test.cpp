@@ -144,6 +144,37 @@ TEST(PreviewPlayer, SineQueuesTwoBuffersRefillsEachReturnAndDrainsAfterAStop) {
   EXPECT_TRUE(rig.device.Take().empty()) << "a late notification is ignored";
 }
 
+// A buffer is whole multiples of the frequency in bytes, not of the period:
+// at 441 Hz in 8 kHz 16-bit mono it holds 220.5 periods of 36 bytes. The
+// buffers played one after the other are the tone the mask writes over a
+// range of their length, with no jump of phase between them (a click each
+// half second), in mono and in stereo.
+TEST(PreviewPlayer, SineToneGoesOnAcrossBuffersAsTheMaskWritesIt) {
+  for (int16_t channels : {1, 2}) {
+    SCOPED_TRACE(channels);
+    const WaveFormat format = Layout(channels, 8000, 16);
+    PreviewValues values = Values();
+    values.SinHz = 441;
+    const int32_t period = SinePeriodBytes(format, values.SinHz);
+    const int64_t length = PreviewBufferLength(PreviewKind::Sine, format, values.SinHz, 0);
+    ASSERT_NE(length % period, 0) << "a case where a buffer ends inside a period";
+    Rig rig;
+    ASSERT_EQ(rig.player.Press(PreviewPage::Sine, values, format).result, PreviewResult::Started);
+    rig.player.OnBufferDone(0);
+    rig.player.OnBufferDone(1);
+    std::vector<uint8_t> played;
+    for (const std::vector<uint8_t>& buffer : rig.device.written) {
+      played.insert(played.end(), buffer.begin(), buffer.end());
+    }
+    ASSERT_EQ(played.size(), static_cast<size_t>(4 * length));
+    std::vector<uint8_t> tone(played.size());
+    FillSine(tone.data(), period, values.SindB, static_cast<int64_t>(tone.size()),
+             SampleEncoding::Signed16);
+    const auto parted = std::mismatch(played.begin(), played.end(), tone.begin());
+    EXPECT_TRUE(parted.first == played.end()) << "byte " << (parted.first - played.begin());
+  }
+}
+
 TEST(PreviewPlayer, VoicePlaysTheDocumentFromItsStartAndEndsWithIt) {
   // 8 kHz 8-bit mono: half a second is 4000 bytes; 10000 bytes make two
   // whole blocks and a short last one.

@@ -40,6 +40,23 @@ status=0
 [ "$status" = 2 ] || fail "--ratio 1,5: exit $status"
 tail -n 1 usage.err | grep -qx '使い方は belmo-mask voice --help で表示できます。' ||
   fail "--ratio 1,5: $(cat usage.err)"
+# A reader that stops early (head): more than a pipe holds is written, so
+# the write fails; the run says so and exits 1, not ended by the signal
+# (141). The same for the texts of --help, to a standard output closed
+# before the run.
+write_wave 8000 1 200000 /dev/zero >long.wav
+{
+  status=0
+  "$mask" sine long.wav - 2>closed.err || status=$?
+  echo "$status" >closed.status
+} | head -c 100 >/dev/null
+[ "$(cat closed.status)" = 1 ] || fail "closed pipe: exit $(cat closed.status)"
+grep -qx 'belmo-mask: 標準出力: 書き出せませんでした。.*' closed.err ||
+  fail "closed pipe: $(cat closed.err)"
+status=0
+"$mask" --help >&- 2>help.err || status=$?
+[ "$status" = 1 ] || fail "--help to a closed output: exit $status"
+grep -q '標準出力' help.err || fail "--help to a closed output: $(cat help.err)"
 iconv -f UTF-8 -t UTF-8 missing.err usage.err piped.err >/dev/null || fail "messages are not UTF-8"
 [ ! -e out.wav ] || fail "a refused run wrote its output"
 exit $failed
