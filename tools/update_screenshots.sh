@@ -18,6 +18,8 @@ copy settings-page-voice help/images/settings-voice.png
 copy settings-page-file help/images/settings-file.png
 copy about help/images/about.png
 copy version_check_downloaded help/images/version-check.png
+copy places-window help/images/places-window.png
+copy places-window docs/places-window.png
 
 # The page in code page 932, as the help file holds it (its meta tag says
 # so), beside the images just copied.

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/mask_settings.h"
@@ -95,11 +96,19 @@ class EditRun {
       ASSERT_TRUE(belmo_.Flush(kLongWaitMs, 1));
       Report(name, "save", save.Ms());
       Report(name, "peak_mb", belmo_.PeakMemoryBytes() / 1e6);
+      ManyPlaces(name, 2 * middle);
     } else {
       Edit(name, "simple", &MainControls::voiceButton);
     }
     belmo_.Close();
-    if (HWND question = belmo_.WaitMessageBox(2000)) Belmo::Answer(question, IDNO);
+    // Not saved: no. The list of places, if asked: it may go.
+    for (int box = 0; box < 2; ++box) {
+      HWND question = belmo_.WaitMessageBox(2000);
+      if (!question) break;
+      const bool save = Belmo::BoxText(question).rfind("ファイルの内容", 0) == 0;
+      Belmo::Answer(question, save ? IDNO : IDYES);
+      Belmo::WaitGone(question);
+    }
     EXPECT_TRUE(belmo_.WaitExit(kLongWaitMs));
   }
 
@@ -136,6 +145,62 @@ class EditRun {
       std::sort(times[i].begin(), times[i].end());
       Report(name, (std::string(mask) + suffixes[i]).c_str(), times[i][2]);
     }
+  }
+
+  // 100 one-second places spread over the recording: masked one by one
+  // from the main window (the times of the masks added up), then all at
+  // once from the list of places, and that batch's Undo.
+  void ManyPlaces(const std::string& name, double lengthSeconds) {
+    constexpr int kPlaces = 100;
+    std::string labels;
+    std::vector<std::pair<std::string, std::string>> places;
+    for (int i = 0; i < kPlaces; ++i) {
+      const int startMs = static_cast<int>((lengthSeconds - 1) * 1000 * i / kPlaces);
+      char start[32];
+      char end[32];
+      std::snprintf(start, sizeof start, "%.3f", startMs / 1000.0);
+      std::snprintf(end, sizeof end, "%.3f", startMs / 1000.0 + 1);
+      places.emplace_back(start, end);
+      labels += std::string(start) + "\t" + end + "\n";
+    }
+    const std::string labelFile = TimesDir() + "\\places-" + name + ".txt";
+    ASSERT_TRUE(WriteFileBytes(labelFile, std::vector<uint8_t>(labels.begin(), labels.end())));
+
+    double singles = 0;
+    for (const auto& [start, end] : places) {
+      Type(controls_->startSeconds, start);
+      Type(controls_->endSeconds, end);
+      Stopwatch edit;
+      PostMessageA(controls_->sineButton, BM_CLICK, 0, 0);
+      HWND box = belmo_.WaitMessageBox(kLongWaitMs);
+      ASSERT_NE(box, nullptr);
+      singles += edit.Ms();
+      Belmo::Answer(box, IDOK);
+      ASSERT_TRUE(belmo_.Flush(kLongWaitMs));
+    }
+    Report(name, "singles100", singles);
+
+    belmo_.Command(kCmdPlaces);
+    ASSERT_TRUE(belmo_.Flush());
+    HWND list = FindWindowA("PLACES", nullptr);
+    ASSERT_NE(list, nullptr);
+    PostMessageA(FindWindowExA(list, nullptr, "Button", "読み込み(&I)..."), BM_CLICK, 0, 0);
+    HWND dialog = belmo_.WaitFileDialog();
+    ASSERT_NE(dialog, nullptr);
+    Belmo::ChooseFile(dialog, labelFile);
+    ASSERT_TRUE(Belmo::WaitGone(dialog));
+    ASSERT_TRUE(belmo_.Flush());
+    Stopwatch batch;
+    PostMessageA(FindWindowExA(list, nullptr, "Button", "すべてマスク(&S)"), BM_CLICK, 0, 0);
+    HWND box = belmo_.WaitMessageBox(kLongWaitMs);
+    ASSERT_NE(box, nullptr);
+    Report(name, "batch100", batch.Ms());
+    Belmo::Answer(box, IDOK);
+    ASSERT_TRUE(belmo_.Flush(kLongWaitMs));
+    Stopwatch undo;
+    belmo_.Command(kCmdUndo);
+    ASSERT_TRUE(belmo_.Flush(kLongWaitMs, 1));
+    Report(name, "batch100_undo", undo.Ms());
   }
 
   std::string recording_;

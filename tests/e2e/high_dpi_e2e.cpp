@@ -143,6 +143,19 @@ TEST_F(HighDpi, MainWindowAndItsStripAreHalfAsLargeAgain) {
   Screenshot(belmo.Main(), "main-window-waveform-144dpi");
   belmo.Command(kCmdShowWaveform);
   ASSERT_TRUE(belmo.Flush());
+
+  // The list of places, from its own layout table.
+  belmo.Command(kCmdPlaces);
+  ASSERT_TRUE(belmo.Flush());
+  HWND places = WaitWindow("PLACES", "マスク箇所");
+  ASSERT_NE(places, nullptr);
+  ExpectClient(places, 480, 300);
+  ExpectPlaced(FindWindowExA(places, nullptr, "SysListView32", nullptr), 10, 10, 330, 280);
+  ExpectPlaced(ChildWithText(places, "Button", "すべてマスク(&S)"), 350, 222, 120, 30);
+  EXPECT_EQ(FontHeight(belmo, ChildWithText(places, "Button", "すべてマスク(&S)")), -18);
+  Screenshot(places, "places-144dpi");
+  PostMessageA(places, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(belmo.Flush());
   belmo.Close();
   ASSERT_TRUE(belmo.WaitExit());
 }

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -221,5 +222,33 @@ TEST_F(Places, WordsAndNumbersFoundInATranscriptBecomePlaces) {
   belmo_.Close();
   EXPECT_TRUE(belmo_.WaitMessageBox() != nullptr) << "places not masked: the exit asks";
   Belmo::Answer(belmo_.WaitMessageBox(), IDYES);
+  EXPECT_TRUE(belmo_.WaitExit());
+}
+
+TEST_F(Places, WhatIsHeardWhileSpaceIsHeldBecomesAPlace) {
+  ASSERT_NO_FATAL_FAILURE(Start(Wave(3000)));
+  PostMessageA(c_->playButton, BM_CLICK, 0, 0);
+  auto heardMs = [&] {
+    const std::string info = Text(c_->infoBox);
+    const size_t colon = info.find(':');
+    return colon == std::string::npos ? 0 : static_cast<int>(std::atof(info.c_str() + colon + 1) * 1000);
+  };
+  for (int waited = 0; waited < 5000 && heardMs() < 300; waited += 20) Sleep(20);
+  ASSERT_GE(heardMs(), 300) << "playback did not advance: " << Text(c_->infoBox);
+  PostMessageA(list_, WM_KEYDOWN, VK_SPACE, 0);
+  PostMessageA(list_, WM_KEYDOWN, VK_SPACE, 1 << 30);  // the key repeating
+  ASSERT_TRUE(belmo_.Flush());
+  // Held until the device reports a later position (it does in steps).
+  const int pressedAt = heardMs();
+  for (int waited = 0; waited < 3000 && heardMs() <= pressedAt; waited += 20) Sleep(20);
+  PostMessageA(list_, WM_KEYUP, VK_SPACE, 0xC0000001);
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_EQ(Rows(), 1);
+  PostMessageA(c_->playButton, BM_CLICK, 0, 0);
+  for (int waited = 0; waited < 5000 && Text(c_->infoBox) != "停止中"; waited += 20) Sleep(20);
+  belmo_.Close();
+  HWND question = belmo_.WaitMessageBox();
+  ASSERT_NE(question, nullptr) << "an unmasked place: the exit asks";
+  Belmo::Answer(question, IDYES);
   EXPECT_TRUE(belmo_.WaitExit());
 }
