@@ -45,7 +45,7 @@ bool ResampledFitsAFuzzRun(const WavDocument& document, const SampleRange& range
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::InputReader in(data, size);
-  const auto kind = static_cast<MaskKind>(in.Byte() % 3);
+  const auto kind = static_cast<MaskKind>(in.Byte() % 4);
   const uint8_t flags = in.Byte();
   SampleRange range;
   range.start = in.U32();

@@ -46,6 +46,9 @@ struct PlacesHandles {
 };
 
 PlacesHandles Ui;
+// Counts the recordings loaded, so that what a question about a file found
+// is not added to a recording loaded while the question waited.
+unsigned LoadsSeen = 0;
 
 // Marking while listening: where the key or the button went down.
 struct ListeningMark {
@@ -191,7 +194,9 @@ void ImportTranscript(const std::string& content, const std::string& path) {
     return;
   }
   std::vector<LabeledRange> found;
+  const unsigned loads = LoadsSeen;
   if (!AskTranscriptPlaces(Ui.Window, transcript, path, Document.LengthMs, &found)) return;
+  if (loads != LoadsSeen || !Ui.Window) return;
   int last = -1;
   for (LabeledRange& place : found) {
     last = static_cast<int>(Places.Add(place.range, std::move(place.text)));
@@ -216,7 +221,11 @@ void ImportFile(const std::string& path) {
     return;
   }
   for (const ListedRange& range : ranges) {
-    if (range.start < 0 || range.start >= range.end || range.end > Document.LengthMs) {
+    if (range.start < 0 || range.start >= range.end) {
+      ShowNamed(text::kPlacesFileNotUnderstood, path);
+      return;
+    }
+    if (range.end > Document.LengthMs) {
       ShowNamed(text::kPlacesFilePastEnd, path);
       return;
     }
@@ -515,6 +524,7 @@ bool ConfirmEmptyPlaces() {
 }
 
 void PlacesAfterLoad() {
+  ++LoadsSeen;
   Places.Clear();
   ListChanged(-1);
 }

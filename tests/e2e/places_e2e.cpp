@@ -219,6 +219,10 @@ TEST_F(Places, WordsAndNumbersFoundInATranscriptBecomePlaces) {
   const std::string text(record.begin(), record.end());
   EXPECT_EQ(text.rfind("0.300\t1.000\t", 0), 0u) << text;
   EXPECT_NE(text.find("\n1.300\t2.300\t"), std::string::npos) << text;
+  PostMessageA(list_, WM_KEYDOWN, VK_HOME, 0);
+  PostMessageA(list_, WM_KEYDOWN, VK_DELETE, 0);
+  ASSERT_TRUE(belmo_.Flush());
+  EXPECT_EQ(Rows(), 1) << "Delete takes the chosen place out";
   belmo_.Close();
   EXPECT_TRUE(belmo_.WaitMessageBox() != nullptr) << "places not masked: the exit asks";
   Belmo::Answer(belmo_.WaitMessageBox(), IDYES);
