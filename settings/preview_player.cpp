@@ -219,8 +219,9 @@ PressOutcome PreviewPlayer::Start(PreviewKind kind, const PreviewValues& values,
   // The voice previews run the mask over the whole of the document's data,
   // a buffer at a time.
   const ByteSpan data{format.DataStart(), format.WholeFramesEnd()};
+  recording_ = std::make_unique<SourceRecording>(source_, format);
   if (length <= 0 || length > kLongestBuffer ||
-      mask_->Begin(data, length, SourceRecording(source_, format)) != MaskOutcome::Applied) {
+      mask_->Begin(data, length, *recording_) != MaskOutcome::Applied) {
     mask_.reset();
     return Refused(PreviewResult::OutOfMemory);
   }
@@ -319,6 +320,7 @@ void PreviewPlayer::Finish() {
   device_.Close();
   for (auto& buffer : buffers_) Free(buffer);
   mask_.reset();
+  recording_.reset();
   state_ = PreviewState::Idle;
 }
 
