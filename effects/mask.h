@@ -11,7 +11,9 @@
 //   FFT voice     frames of 2N samples from the start of every piece; the
 //                 bytes after the span's last whole frame come from one more
 //                 frame made at Begin from the recording as it was;
-//   simple voice  every piece is shifted as a block of its own;
+//   simple voice  the shift goes on from where the last piece left it,
+//                 reading on (and writing) past a piece into the recording
+//                 until the segment open at its end has been written back;
 //   file          the source goes on where the last piece left it.
 #pragma once
 

@@ -183,9 +183,8 @@ void StreamedMask::LetGoBefore(int64_t offset) {
   released_ = offset;
 }
 
-// The span in pieces of the mask's units (a simple voice change's segment
-// may run over the whole span, so it comes in one block); a mask that does
-// not read the samples never has them taken from the input.
+// The span in pieces of the mask's units; a mask that does not read the
+// samples never has them taken from the input.
 StreamResult StreamedMask::WriteSpan(FileWriter& out, const ByteSpan& span, uint8_t* block) {
   const int64_t length = span.Length();
   const int64_t piece = PieceOf(span);

@@ -157,6 +157,7 @@ class PreviewPlayer {
   std::unique_ptr<Mask> mask_;
   // The document's samples as the mask reads them, while it runs.
   std::unique_ptr<Recording> recording_;
+  int64_t dataStart_ = 0;
   std::vector<uint8_t> buffers_[2];
   int64_t bufferLength_ = 0;
   uint32_t blockCounter_ = 0;
