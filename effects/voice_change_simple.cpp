@@ -75,6 +75,15 @@ bool AllocateSamples(int64_t count, int64_t width, Samples* samples) {
 // running far past a piece does not go to the recording for every sample.
 constexpr int64_t kAheadSamples = 4096;
 
+// Resampled samples are read a batch at a time and their crossings counted
+// after, a stretch at a time: small enough to stay in the first cache.
+constexpr int64_t kBatchSamples = 1024;
+constexpr int64_t kStretchSamples = 64;
+
+// Resampled samples before the open segment are kept until there are this
+// many of them.
+constexpr int64_t kKeptSamples = 16384;
+
 // The shift of a span handed over in pieces, front to back, with the bytes
 // the span would get as one block. Resampled sample i is block sample
 // trunc(ratio x i); segments end at crossings, and every copy of a segment
@@ -111,6 +120,12 @@ class SimpleVoiceMask final : public Mask {
       return MaskOutcome::OutOfMemory;
     }
     plan_ = plan;
+    // A whole ratio times a whole index below 2^53 is exact as a double, so
+    // the read position is the integer product.
+    wholeRatio_ = plan.limit >= 1 && pitchRatio_ == std::trunc(pitchRatio_) &&
+                          pitchRatio_ * static_cast<double>(plan.limit) < 9007199254740992.0
+                      ? static_cast<int64_t>(pitchRatio_)
+                      : 0;
     original_ = &original;
     spanStart_ = span.start;
     spanLength_ = span.Length();
@@ -118,6 +133,7 @@ class SimpleVoiceMask final : public Mask {
     i_ = 0;
     s_ = 0;
     c_ = 0;
+    base_ = 0;
     done_ = plan.limit < 1;
     aheadFrom_ = 0;
     aheadHead_ = 0;
@@ -230,68 +246,121 @@ class SimpleVoiceMask final : public Mask {
 
   template <SampleEncoding E, int64_t W>
   void Run(const Piece& piece) {
-    Read<E, W, false>(piece, FirstReadFrom(piece.end));
-    if (!done_) Read<E, W, true>(piece, plan_.limit);
+    // The span's last resampled sample closes a segment whatever the count:
+    // it is left to the loop that asks.
+    ReadInPiece<E, W>(piece, std::min(FirstReadFrom(piece.end), plan_.limit - 1));
+    ReadPastPiece<E, W>(piece);
   }
 
-  // Reads resampled samples up to `until`, closing segments on the way:
-  // first those read inside the piece, in a loop with nothing else to ask,
-  // then those past it, until the piece is settled.
-  template <SampleEncoding E, int64_t W, bool kPastPiece>
-  void Read(const Piece& piece, int64_t until) {
+  // Resampled sample j is kept at resampled_[(j - base_) x w]. Those before
+  // the open segment are never read again; they are dropped once they are
+  // many, and at least as many as the segment holds, so the pages in use
+  // stay near the longest segment and no sample is moved often.
+  uint8_t* Resampled(int64_t j) const { return resampled_.get() + (j - base_) * plan_.width; }
+
+  void DropClosed() {
+    const int64_t closed = s_ - base_;
+    if (closed < kKeptSamples || closed < i_ - s_) return;
+    std::memmove(resampled_.get(), Resampled(s_), static_cast<size_t>((i_ - s_) * plan_.width));
+    base_ = s_;
+  }
+
+  // The samples read inside the piece, up to `until`: a batch is read,
+  // then its crossings are counted.
+  template <SampleEncoding E, int64_t W>
+  void ReadInPiece(const Piece& piece, int64_t until) {
     // Locals, not members: stores through byte pointers could alias these.
     const double ratio = pitchRatio_;
-    const int64_t closing = closingCount_;
-    const int64_t limit = plan_.limit;
-    const int64_t lastSample = plan_.blockSamples - 1;
+    const int64_t whole = wholeRatio_;
     const uint8_t* const block = piece.block;
     const int64_t firstByte = piece.firstByte;
-    uint8_t* const segment = resampled_.get();
-    int64_t i = i_;
-    int64_t s = s_;
-    int64_t c = c_;
-    // Resampled sample i is kept at segment[(i - s) x w]: once its segment
-    // is written back, nothing before the next segment's first sample is
-    // read again.
-    uint8_t* sample = segment + (i - s) * W;
-    bool negative = i > 0 && IsNegativeSample(sample - W, E);
-    for (; i < until; ++i, sample += W) {
-      auto from = static_cast<int64_t>(ratio * static_cast<double>(i));
-      const uint8_t* source = nullptr;
-      if constexpr (kPastPiece) {
-        // Every later copy lands past the piece: it is settled.
-        if (!piece.last &&
-            !(std::trunc(ratio * static_cast<double>(s)) < static_cast<double>(piece.end))) {
-          break;
+    while (i_ < until) {
+      DropClosed();
+      const int64_t batchEnd = std::min(until, i_ + kBatchSamples);
+      uint8_t* sample = Resampled(i_);
+      if (whole > 0) {
+        for (int64_t j = i_; j < batchEnd; ++j, sample += W) {
+          std::memcpy(sample, block + (whole * j * W - firstByte), W);
         }
-        // i < L keeps the read inside the span by arithmetic, but a rounded
-        // product, or the part sample that ends an odd block, could point
-        // one past it; that read takes the last whole sample instead.
-        from = std::min(from, lastSample);
-        source = from < piece.end ? block + (from * W - firstByte) : Ahead(from, 1);
       } else {
-        source = block + (from * W - firstByte);
-      }
-      std::memcpy(sample, source, W);
-      const bool wasNegative = negative;
-      negative = IsNegativeSample(sample, E);
-      if (i > 0 && negative != wasNegative) ++c;
-      if (c == closing || i + 1 >= limit) {
-        c = 0;
-        WriteSegment(piece, segment, s, i - s);
-        if (i + 1 >= limit) {
-          done_ = true;
-          break;
+        for (int64_t j = i_; j < batchEnd; ++j, sample += W) {
+          const auto from = static_cast<int64_t>(ratio * static_cast<double>(j));
+          std::memcpy(sample, block + (from * W - firstByte), W);
         }
-        // The crossing sample opens the next segment.
-        std::memmove(segment, sample, W);
-        sample = segment;
-        s = i;
       }
+      CountCrossings<E, W>(piece, i_, batchEnd);
+      i_ = batchEnd;
     }
-    i_ = i;
-    s_ = s;
-    c_ = c;
+  }
+
+  // Counts the crossings ending at samples [j, end), which have been read,
+  // and closes a segment at each count that equals the setting. A stretch
+  // that cannot reach it is counted as a whole.
+  template <SampleEncoding E, int64_t W>
+  void CountCrossings(const Piece& piece, int64_t j, int64_t end) {
+    const int64_t closing = closingCount_;
+    // The first sample has none before it (and a count of 0 closing there
+    // would close an empty segment).
+    j = std::max<int64_t>(j, 1);
+    const uint8_t* sample = Resampled(j);
+    while (j < end) {
+      const int64_t stretch = std::min(end - j, kStretchSamples);
+      int64_t crossings = 0;
+      for (int64_t k = 0; k < stretch; ++k) {
+        crossings +=
+            IsNegativeSample(sample + (k - 1) * W, E) != IsNegativeSample(sample + k * W, E);
+      }
+      if (closing < 0 || closing > c_ + crossings) {
+        c_ += crossings;
+        j += stretch;
+        sample += stretch * W;
+        continue;
+      }
+      int64_t c = c_;
+      for (const int64_t stretchEnd = j + stretch; j < stretchEnd; ++j, sample += W) {
+        c += IsNegativeSample(sample - W, E) != IsNegativeSample(sample, E);
+        if (c == closing) {
+          Close(piece, j);
+          c = 0;
+        }
+      }
+      c_ = c;
+    }
+  }
+
+  // The samples read past the piece, one at a time, until every later
+  // copy lands past the piece (or the span's last sample is read).
+  template <SampleEncoding E, int64_t W>
+  void ReadPastPiece(const Piece& piece) {
+    const int64_t limit = plan_.limit;
+    for (; !done_; ++i_) {
+      if (!piece.last &&
+          !(std::trunc(pitchRatio_ * static_cast<double>(s_)) < static_cast<double>(piece.end))) {
+        return;
+      }
+      DropClosed();
+      // i < L keeps the read inside the span by arithmetic, but a rounded
+      // product, or the part sample that ends an odd block, could point one
+      // past it; that read takes the last whole sample instead.
+      const int64_t from = std::min(static_cast<int64_t>(pitchRatio_ * static_cast<double>(i_)),
+                                    plan_.blockSamples - 1);
+      const uint8_t* const source =
+          from < piece.end ? piece.block + (from * W - piece.firstByte) : Ahead(from, 1);
+      uint8_t* const sample = Resampled(i_);
+      std::memcpy(sample, source, W);
+      if (i_ > 0 && IsNegativeSample(sample - W, E) != IsNegativeSample(sample, E)) ++c_;
+      const bool last = i_ + 1 >= limit;
+      if (c_ == closingCount_ || last) Close(piece, i_);
+      done_ = last;
+    }
+  }
+
+  // The open segment ends before sample j; j, the crossing's second
+  // sample, opens the next.
+  void Close(const Piece& piece, int64_t j) {
+    c_ = 0;
+    WriteSegment(piece, Resampled(s_), s_, j - s_);
+    s_ = j;
   }
 
   // Writes the segment s .. s+n-1 (held from `segment` on) back at its home
@@ -340,6 +409,7 @@ class SimpleVoiceMask final : public Mask {
 
   // The span begun last.
   ShiftPlan plan_;
+  int64_t wholeRatio_ = 0;  // the ratio when it is a whole number, else 0
   const Recording* original_ = nullptr;
   int64_t spanStart_ = 0;
   int64_t spanLength_ = 0;
@@ -352,10 +422,11 @@ class SimpleVoiceMask final : public Mask {
   int64_t c_ = 0;
   bool done_ = true;
 
-  // The open segment; room for L samples, since a segment may run to the
-  // limit (no crossings in silence).
+  // The resampled samples from base_ on; room for L of them, since a
+  // segment may run to the limit (no crossings in silence).
   Samples resampled_;
   int64_t resampledRoom_ = 0;
+  int64_t base_ = 0;
 
   // Block samples [aheadFrom_, aheadFrom_ + aheadCount_) past the piece,
   // held from ahead_[aheadHead_ x w] on.
