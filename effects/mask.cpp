@@ -43,8 +43,8 @@ MaskOutcome ApplyMaskInPlace(Mask& mask, std::vector<uint8_t>& image, const Wave
   if (!MaskSpanOf(startSeconds, endSeconds, inImage, &span)) return MaskOutcome::RangeInvalid;
   // Everything that can fail for want of memory comes before the undo copy,
   // and the undo copy before the first byte is changed.
-  const MaskOutcome begun =
-      mask.Begin(span, span.Length(), RecordingInMemory(image.data(), image.size()));
+  const RecordingInMemory original(image.data(), image.size());
+  const MaskOutcome begun = mask.Begin(span, span.Length(), original);
   if (begun != MaskOutcome::Applied) return begun;
   if (!RecordUndo(image, static_cast<int32_t>(span.start), static_cast<int32_t>(span.end), undo)) {
     return MaskOutcome::OutOfMemory;

@@ -11,7 +11,9 @@
 //   FFT voice     frames of 2N samples from the start of every piece; the
 //                 bytes after the span's last whole frame come from one more
 //                 frame made at Begin from the recording as it was;
-//   simple voice  every piece is shifted as a block of its own;
+//   simple voice  the shift goes on from where the last piece left it,
+//                 reading on (and writing) past a piece into the recording
+//                 until the segment open at its end has been written back;
 //   file          the source goes on where the last piece left it.
 #pragma once
 
@@ -68,8 +70,10 @@ class Mask {
   // Before the first piece of the span (offsets in the image), with the
   // longest piece the caller will pass and the recording as it is before
   // the mask: what could fail for want of memory is had here, before the
-  // caller changes anything. Begun again for another span, a mask starts
-  // that span as a freshly planned one would.
+  // caller changes anything. The recording must last until the span's last
+  // piece, unchanged past the pieces given so far: a mask may read ahead of
+  // its pieces. Begun again for another span, a mask starts that span as a
+  // freshly planned one would.
   virtual MaskOutcome Begin(const ByteSpan& span, int64_t longestPiece,
                             const Recording& original) = 0;
   // Rewrites the next length bytes of the span, held in block. False when

@@ -23,7 +23,7 @@ int64_t PieceOfUnits(int64_t unit, size_t pieceBytes, int64_t length) {
 // The recording as masking each span in turn leaves it when the next span
 // begins: what has been written so far (of which the last bytes are kept),
 // then the input as it is. A mask reads before the kept bytes only where
-// nothing was masked.
+// nothing was masked, and past them, ahead of its pieces, only the input.
 class WrittenThenInput final : public Recording {
  public:
   WrittenThenInput(const FileView& input, const std::vector<uint8_t>& recent, int64_t written)
@@ -98,12 +98,12 @@ MaskOutcome StreamedMask::Prepare(MaskKind kind, const std::vector<SampleRange>&
   }
   // The first span is begun last: nothing is written before it, so the
   // input is the recording it starts from, and Write goes straight on.
-  const RecordingInMemory original(input.Data(), input.Size());
+  original_ = std::make_unique<RecordingInMemory>(input.Data(), input.Size());
   if (longest != 0) {
-    const MaskOutcome begun = mask_->Begin(spans_[longest], PieceOf(spans_[longest]), original);
+    const MaskOutcome begun = mask_->Begin(spans_[longest], PieceOf(spans_[longest]), *original_);
     if (begun != MaskOutcome::Applied) return begun;
   }
-  return mask_->Begin(spans_[0], PieceOf(spans_[0]), original);
+  return mask_->Begin(spans_[0], PieceOf(spans_[0]), *original_);
 }
 
 int64_t StreamedMask::PieceOf(const ByteSpan& span) const {
@@ -120,9 +120,11 @@ StreamResult StreamedMask::Write(FileWriter& out) {
   for (size_t i = 0; i < spans_.size(); ++i) {
     const ByteSpan& span = spans_[i];
     if (!CopyInput(out, at, span.start - at)) return StreamResult::WriteFailed;
-    if (i > 0 && mask_->Begin(span, PieceOf(span), WrittenThenInput(*input_, recent_, written_)) !=
-                     MaskOutcome::Applied) {
-      return StreamResult::OutOfMemory;
+    if (i > 0) {
+      original_ = std::make_unique<WrittenThenInput>(*input_, recent_, written_);
+      if (mask_->Begin(span, PieceOf(span), *original_) != MaskOutcome::Applied) {
+        return StreamResult::OutOfMemory;
+      }
     }
     const StreamResult result = WriteSpan(out, span, block.get());
     if (result != StreamResult::Written) return result;
@@ -181,9 +183,8 @@ void StreamedMask::LetGoBefore(int64_t offset) {
   released_ = offset;
 }
 
-// The span in pieces of the mask's units (a simple voice change's segment
-// may run over the whole span, so it comes in one block); a mask that does
-// not read the samples never has them taken from the input.
+// The span in pieces of the mask's units; a mask that does not read the
+// samples never has them taken from the input.
 StreamResult StreamedMask::WriteSpan(FileWriter& out, const ByteSpan& span, uint8_t* block) {
   const int64_t length = span.Length();
   const int64_t piece = PieceOf(span);

@@ -71,6 +71,9 @@ class StreamedMask {
   int64_t released_ = 0;  // input before this offset has been let go
   std::vector<ByteSpan> spans_;
   std::unique_ptr<Mask> mask_;
+  // The recording the span being written was begun with, which the mask
+  // may read ahead of its pieces until the span's end.
+  std::unique_ptr<Recording> original_;
   // The last bytes written, [written_ - recent_.size(), written_), kept
   // only when a later span's mask may read back into them.
   int64_t keep_ = 0;

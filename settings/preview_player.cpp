@@ -217,10 +217,15 @@ PressOutcome PreviewPlayer::Start(PreviewKind kind, const PreviewValues& values,
 
   const int64_t length = PreviewBufferLength(kind, format, values.SinHz, values.FftSize);
   // The voice previews run the mask over the whole of the document's data,
-  // a buffer at a time.
-  const ByteSpan data{format.DataStart(), format.WholeFramesEnd()};
+  // a buffer at a time; the simple method takes every buffer as a span of
+  // its own (FillAndWrite begins it again for each), so it is begun here
+  // for the longest.
+  dataStart_ = format.DataStart();
+  const ByteSpan data{dataStart_, kind == PreviewKind::VoiceSimple ? dataStart_ + length
+                                                                    : format.WholeFramesEnd()};
+  recording_ = std::make_unique<SourceRecording>(source_, format);
   if (length <= 0 || length > kLongestBuffer ||
-      mask_->Begin(data, length, SourceRecording(source_, format)) != MaskOutcome::Applied) {
+      mask_->Begin(data, length, *recording_) != MaskOutcome::Applied) {
     mask_.reset();
     return Refused(PreviewResult::OutOfMemory);
   }
@@ -297,6 +302,13 @@ bool PreviewPlayer::FillAndWrite(int header) {
       const int64_t remaining = source_.CopySamples(offset, block, bufferLength_);
       const bool last = remaining <= bufferLength_;
       const int64_t length = last ? std::max<int64_t>(remaining, 0) : bufferLength_;
+      // The simple method is begun again for every block, or its segments
+      // would run on from one block into the next.
+      if (kind_ == PreviewKind::VoiceSimple &&
+          mask_->Begin(ByteSpan{dataStart_ + offset, dataStart_ + offset + length}, bufferLength_,
+                       *recording_) != MaskOutcome::Applied) {
+        return false;
+      }
       if (!mask_->Process(block, length)) return false;
       if (length > 0) WriteHeader(header, length);
       return !last;
@@ -321,6 +333,7 @@ void PreviewPlayer::Finish() {
   device_.Close();
   for (auto& buffer : buffers_) Free(buffer);
   mask_.reset();
+  recording_.reset();
   state_ = PreviewState::Idle;
 }
 

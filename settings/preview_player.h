@@ -155,6 +155,9 @@ class PreviewPlayer {
   // The page's mask, planned for the document's format at the start: the
   // tone, a voice change, or the overwrite source read and converted once.
   std::unique_ptr<Mask> mask_;
+  // The document's samples as the mask reads them, while it runs.
+  std::unique_ptr<Recording> recording_;
+  int64_t dataStart_ = 0;
   std::vector<uint8_t> buffers_[2];
   int64_t bufferLength_ = 0;
   uint32_t blockCounter_ = 0;

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "effects/sine_overwrite.h"
+#include "effects/voice_change_simple.h"
 #include "tests/unit/memory_files.h"
 #include "tests/unit/wave_builder.h"
 
@@ -233,6 +235,28 @@ TEST(PreviewPlayer, FftPreviewChangesTheLastBlockToItsEnd) {
   ASSERT_EQ(last.size(), 3000u);
   EXPECT_NE(std::vector<uint8_t>(last.end() - 2, last.end()),
             std::vector<uint8_t>(rig.source.samples.end() - 2, rig.source.samples.end()));
+}
+
+// The simple preview shifts every block as a block of its own: its
+// segments, longer here than a block, never run on into the next one.
+TEST(PreviewPlayer, SimplePreviewShiftsEveryBlockOnItsOwn) {
+  Rig rig;
+  rig.source.samples.resize(10000);
+  for (size_t i = 0; i < rig.source.samples.size(); ++i) {
+    rig.source.samples[i] = static_cast<uint8_t>(128 + std::lround(90 * std::sin(i * 0.15)));
+  }
+  ASSERT_EQ(rig.player.Press(PreviewPage::Voice, Values(), Layout(1, 8000, 8)).result,
+            PreviewResult::Started);
+  rig.player.OnBufferDone(0);
+  ASSERT_EQ(rig.device.written.size(), 3u);
+  for (size_t block = 0; block < 3; ++block) {
+    const auto first = rig.source.samples.begin() + static_cast<std::ptrdiff_t>(block * 4000);
+    std::vector<uint8_t> expected(first, first + static_cast<std::ptrdiff_t>(
+                                                    rig.device.written[block].size()));
+    ASSERT_TRUE(PitchShiftSimple(expected.data(), static_cast<int64_t>(expected.size()), 2,
+                                 SampleEncoding::Unsigned8, 100));
+    EXPECT_EQ(rig.device.written[block], expected) << "block " << block;
+  }
 }
 
 TEST(PreviewPlayer, FilePreviewEndsWhenItsSourceRunsOutOnlyInModeOnce) {
