@@ -9,6 +9,7 @@
 #include "launch/command_line.h"
 #include "places/places_window_win.h"
 #include "window/message_box_win.h"
+#include "window/utf8_path.h"
 
 namespace belmo {
 namespace {
@@ -18,7 +19,7 @@ namespace {
 bool OpenHandedFile(const std::string& path) {
   if (ShowPathProblem(path)) return false;
   CopyToBuffer(path, Document.Path);
-  CopyToBuffer(FileNamePart(path), Document.Title);
+  CopyToBuffer(Utf8FileName(path), Document.Title);
   return LoadWave(Document.Path) == 0;
 }
 

@@ -23,6 +23,7 @@
 #include "settings/settings_state_win.h"
 #include "window/command_states_win.h"
 #include "window/message_box_win.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
@@ -37,9 +38,9 @@ void LoadCommonControls() {
 // bare relative name), the module's own path is asked for instead.
 std::string FindProgramDirectory(const CommandLineArgs& args) {
   if (args.ProgramLastBackslash >= 0) return args.Program.substr(0, args.ProgramLastBackslash);
-  char modulePath[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
-  std::string path(modulePath, length < sizeof modulePath ? length : 0);
+  wchar_t modulePath[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameW(nullptr, modulePath, MAX_PATH);
+  std::string path = Utf8Of(std::wstring_view(modulePath, length < MAX_PATH ? length : 0));
   size_t slash = path.find_last_of('\\');
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
@@ -60,7 +61,7 @@ void RecoverWorkingCopy() {
 }
 
 void OpenStartupDocument(const CommandLineArgs& args) {
-  if (GetFileAttributesA(Document.WorkingCopyPath) != INVALID_FILE_ATTRIBUTES) {
+  if (GetFileAttributesW(SystemPathOf(Document.WorkingCopyPath).c_str()) != INVALID_FILE_ATTRIBUTES) {
     RecoverWorkingCopy();
   } else if (!args.File.empty()) {
     OpenDocumentFile(&args.File);
@@ -87,7 +88,10 @@ int RunMessageLoop() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace belmo;
-  CommandLineArgs args = ParseCommandLine(GetCommandLineA());
+  // The wide line: the ANSI one has "?" for every character code page 932
+  // cannot show. In UTF-8 no byte of a character is a quote or a blank, so
+  // the line splits as it always did.
+  CommandLineArgs args = ParseCommandLine(Utf8Of(GetCommandLineW()));
   // Both made full before anything is opened: the current folder moves to
   // the program's below, and a recording named relative to it would
   // otherwise be saved into the program's folder.
@@ -109,7 +113,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CopyToBuffer(App.ProgramDirectory + "\\" + text::kWorkingCopyName, Document.WorkingCopyPath);
   OpenStartupDocument(args);
 
-  SetCurrentDirectoryA(App.ProgramDirectory.c_str());
+  SetCurrentDirectoryW(WideOf(App.ProgramDirectory).c_str());
   ReadSettings();
   ApplyWaveformChoice();
   InstallControlHooks();

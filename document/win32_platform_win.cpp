@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "window/wide_text_win.h"
+
 namespace belmo {
 namespace {
 
@@ -73,20 +75,20 @@ struct FileCopyJob {
 // recording must not give a copy that cannot be patched or removed).
 DWORD WINAPI RunFileCopy(LPVOID parameter) {
   auto* job = static_cast<FileCopyJob*>(parameter);
-  job->done = CopyFileA(job->from.c_str(), job->to.c_str(), FALSE) &&
-              SetFileAttributesA(job->to.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  job->done = CopyFileW(SystemPathOf(job->from).c_str(), SystemPathOf(job->to).c_str(), FALSE) &&
+              SetFileAttributesW(SystemPathOf(job->to).c_str(), FILE_ATTRIBUTE_HIDDEN);
   return 0;
 }
 
 void RemovePendingCopy(const std::string& pending) {
-  SetFileAttributesA(pending.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(pending.c_str());
+  SetFileAttributesW(SystemPathOf(pending).c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(SystemPathOf(pending).c_str());
 }
 
 }  // namespace
 
 bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   const bool ok = ReadOpenFile(file, bytes);
@@ -105,10 +107,10 @@ bool Win32FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8
   const std::string pending = PendingPathOf(copyPath);
   // The pending copy is removed on the way; a recording by that name (a
   // copy cut short by a crash, opened by hand) is only read.
-  if (pending.size() >= MAX_PATH || lstrcmpiA(pending.c_str(), path.c_str()) == 0) {
+  if (lstrcmpiW(WideOf(pending).c_str(), WideOf(path).c_str()) == 0) {
     return ReadWhole(path, bytes);
   }
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   // A hidden file left at the pending name would make the copy refuse.
@@ -122,7 +124,7 @@ bool Win32FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8
   }
   CloseHandle(file);
   if (read && job.done &&
-      MoveFileExA(pending.c_str(), copyPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      MoveFileExW(SystemPathOf(pending).c_str(), SystemPathOf(copyPath).c_str(), MOVEFILE_REPLACE_EXISTING)) {
     *copied = true;
   } else if (thread != nullptr) {
     RemovePendingCopy(pending);
@@ -139,10 +141,10 @@ class PendingFile : public FileWriter {
  public:
   PendingFile(std::string path, std::string pending, HANDLE file, bool hidden)
       : path_(std::move(path)), pending_(std::move(pending)), file_(file), hidden_(hidden),
-        oldAttributes_(GetFileAttributesA(path_.c_str())) {}
+        oldAttributes_(GetFileAttributesW(SystemPathOf(path_).c_str())) {}
   ~PendingFile() override {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    if (!committed_) DeleteFileA(pending_.c_str());
+    if (!committed_) DeleteFileW(SystemPathOf(pending_).c_str());
   }
   bool Append(const uint8_t* bytes, size_t size) override {
     failed_ = failed_ || !WriteAll(file_, bytes, size);
@@ -158,14 +160,14 @@ class PendingFile : public FileWriter {
     file_ = INVALID_HANDLE_VALUE;
     const DWORD move = hidden_ ? MOVEFILE_REPLACE_EXISTING
                                : MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    ok = ok && MoveFileExA(pending_.c_str(), path_.c_str(), move);
+    ok = ok && MoveFileExW(SystemPathOf(pending_).c_str(), SystemPathOf(path_).c_str(), move);
     if (!ok) return false;
     committed_ = true;
     if (hidden_) {
-      SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_HIDDEN);
+      SetFileAttributesW(SystemPathOf(path_).c_str(), FILE_ATTRIBUTE_HIDDEN);
     } else if (oldAttributes_ != INVALID_FILE_ATTRIBUTES) {
       // A saved recording keeps the attributes it had.
-      SetFileAttributesA(path_.c_str(), oldAttributes_ & ~FILE_ATTRIBUTE_DIRECTORY);
+      SetFileAttributesW(SystemPathOf(path_).c_str(), oldAttributes_ & ~FILE_ATTRIBUTE_DIRECTORY);
     }
     return true;
   }
@@ -183,10 +185,9 @@ class PendingFile : public FileWriter {
 
 std::unique_ptr<FileWriter> BeginPendingFile(const std::string& path, bool hidden) {
   std::string pending = PendingPathOf(path);
-  if (pending.size() >= MAX_PATH) return nullptr;
   // Deletion is shared so that belmo-mask, ending at once, can still have
   // its partial output removed.
-  HANDLE file = CreateFileA(pending.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+  HANDLE file = CreateFileW(SystemPathOf(pending).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
                             CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
@@ -217,7 +218,7 @@ bool Win32FileStore::WriteWhole(const std::string& path, const uint8_t* bytes, s
 
 bool Win32FileStore::WriteAt(const std::string& path, uint64_t offset, const uint8_t* bytes,
                              size_t size) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER length;
@@ -237,14 +238,14 @@ std::unique_ptr<FileWriter> Win32FileStore::BeginReplace(const std::string& path
 
 // An empty file cannot be mapped; it is read like any other.
 std::unique_ptr<FileView> Win32FileStore::OpenView(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   LARGE_INTEGER size;
   const void* data = nullptr;
   if (GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
       static_cast<unsigned long long>(size.QuadPart) <= SIZE_MAX / 2) {
-    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
     if (mapping != nullptr) {
       data = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
       // The view keeps the mapping alive.
@@ -260,17 +261,18 @@ std::unique_ptr<FileView> Win32FileStore::OpenView(const std::string& path) {
 }
 
 bool Win32FileStore::Remove(const std::string& path) {
-  return DeleteFileA(path.c_str()) != 0;
+  return DeleteFileW(SystemPathOf(path).c_str()) != 0;
 }
 
 bool Win32FileStore::Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(SystemPathOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 uint32_t MciSoundDevice::Send(const std::string& command, std::string* reply) {
-  char buffer[260] = {};
-  MCIERROR error = mciSendStringA(command.c_str(), buffer, sizeof buffer, nullptr);
-  if (reply) *reply = buffer;
+  // The working copy's path in the command may hold any character.
+  wchar_t buffer[260] = {};
+  MCIERROR error = mciSendStringW(WideOf(command).c_str(), buffer, 260, nullptr);
+  if (reply) *reply = Utf8Of(buffer);
   return error;
 }
 

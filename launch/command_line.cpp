@@ -5,6 +5,7 @@
 #include "document/document_texts.h"
 #include "document/platform.h"
 #include "launch/launch_texts.h"
+#include "window/utf8_path.h"
 
 namespace belmo {
 namespace {
@@ -65,7 +66,8 @@ CommandLineArgs ParseCommandLine(std::string_view commandLine) {
 }
 
 PathProblem FindPathProblem(std::string_view path) {
-  if (path.size() >= static_cast<size_t>(kPathBufferBytes)) return PathProblem::TooLong;
+  // The system counts a plain path in UTF-16 units, whatever its script.
+  if (Utf16Length(path) >= static_cast<size_t>(kPathBufferBytes)) return PathProblem::TooLong;
   if (path.substr(0, kVerbatimPrefix.size()) == kVerbatimPrefix) {
     path.remove_prefix(kVerbatimPrefix.size());
   }

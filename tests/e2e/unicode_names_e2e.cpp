@@ -1,0 +1,215 @@
+// Recordings whose names hold characters code page 932 has no place for (a
+// colleague's Hangul, a rarer kanji outside the basic plane, an accent and
+// an emoji), in both programs: opened, masked, saved under the same and a
+// new name, handed over by a second start, kept as the overwrite source in
+// settings.ini, and given to belmo-mask.exe.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+#include "window/command_ids.h"
+
+using namespace e2e;
+using namespace belmo;
+
+namespace {
+
+const wchar_t* const kNames[] = {L"녹음_인터뷰.wav", L"𠮷野_会議.wav", L"café 🎤.wav"};
+const std::string kFinished = "処理が終了しました。";
+
+std::wstring Wide(const std::string& text, UINT codePage = CP_ACP) {
+  std::wstring wide(text.size() + 1, L'\0');
+  const int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide.data(),
+                                         static_cast<int>(wide.size()));
+  wide.resize(length > 0 ? length - 1 : 0);
+  return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  std::string text(wide.size() * 4 + 1, '\0');
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(),
+                                         static_cast<int>(text.size()), nullptr, nullptr);
+  text.resize(length > 0 ? length - 1 : 0);
+  return text;
+}
+
+bool WriteWide(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                            nullptr) && written == bytes.size();
+  return CloseHandle(file) && ok;
+}
+
+std::vector<uint8_t> ReadWide(const std::wstring& path) {
+  std::vector<uint8_t> bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  bytes.resize(GetFileSize(file, nullptr));
+  DWORD got = 0;
+  if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
+  bytes.resize(got);
+  CloseHandle(file);
+  return bytes;
+}
+
+std::wstring WideText(HWND window) {
+  wchar_t text[1024] = {};
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 5000, &ignored);
+  return text;
+}
+
+void AnswerFinished(Belmo& belmo) {
+  HWND box = belmo.WaitMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(Belmo::BoxText(box), kFinished);
+  Belmo::Answer(box, IDOK);
+  ASSERT_TRUE(belmo.Flush());
+}
+
+std::wstring CommandLineFor(const Sandbox& sandbox, const std::wstring& file) {
+  return L"\"" + Wide(sandbox.ExePath()) + L"\" \"" + file + L"\"";
+}
+
+TEST(UnicodeNames, OpenMaskSaveAndSaveAsKeepTheNameAsItIs) {
+  int i = 0;
+  for (const wchar_t* name : kNames) {
+    SCOPED_TRACE(Utf8(name));
+    Sandbox sandbox("unicode-" + std::to_string(i++));
+    const std::wstring dir = Wide(sandbox.Dir());
+    const std::wstring path = dir + L"\\" + name;
+    const std::vector<uint8_t> original = OneSecondWave();
+    ASSERT_TRUE(WriteWide(path, original));
+
+    Belmo belmo;
+    ASSERT_TRUE(belmo.StartRaw(CommandLineFor(sandbox, path), dir));
+    ASSERT_NE(belmo.WaitMainWindow(), nullptr);
+    ASSERT_TRUE(belmo.Flush());
+    MainControls c(belmo);
+    EXPECT_EQ(WideText(c.fileNameBox), name);
+    EXPECT_EQ(Text(c.infoBox), "停止中");
+
+    PostMessageA(c.sineButton, BM_CLICK, 0, 0);
+    ASSERT_NO_FATAL_FAILURE(AnswerFinished(belmo));
+    std::vector<uint8_t> workingCopy;
+    ASSERT_TRUE(ReadFileBytes(sandbox.Path("temp.tmp"), &workingCopy));
+    EXPECT_NE(workingCopy, original);
+
+    belmo.Command(kCmdSave);
+    ASSERT_TRUE(belmo.Flush());
+    EXPECT_EQ(belmo.WaitMessageBox(0), nullptr);
+    EXPECT_EQ(ReadWide(path), workingCopy);
+
+    const std::wstring copyName = std::wstring(L"コピー ") + name;
+    belmo.Command(kCmdSaveAs);
+    HWND dialog = belmo.WaitFileDialog();
+    ASSERT_NE(dialog, nullptr);
+    const std::wstring copyPath = dir + L"\\" + copyName;
+    SendMessageW(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(copyPath.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(Belmo::WaitGone(dialog));
+    ASSERT_TRUE(belmo.Flush());
+    EXPECT_EQ(belmo.WaitMessageBox(0), nullptr);
+    EXPECT_EQ(ReadWide(copyPath), workingCopy);
+    EXPECT_EQ(WideText(c.fileNameBox), copyName);
+
+    belmo.Close();
+    ASSERT_TRUE(belmo.WaitExit());
+  }
+}
+
+TEST(UnicodeNames, ASecondStartHandsSuchANameToTheFirst) {
+  Sandbox sandbox("unicode-hand-over");
+  const std::wstring dir = Wide(sandbox.Dir());
+  const std::wstring path = dir + L"\\" + kNames[1];
+  ASSERT_TRUE(WriteWide(path, OneSecondWave()));
+  Belmo first;
+  ASSERT_TRUE(first.Start(sandbox, ""));
+  ASSERT_NE(first.WaitMainWindow(), nullptr);
+  Belmo second;
+  ASSERT_TRUE(second.StartRaw(CommandLineFor(sandbox, path), dir));
+  ASSERT_TRUE(second.WaitExit());
+  MainControls c(first);
+  for (int waited = 0; waited < 5000 && WideText(c.fileNameBox) != kNames[1]; waited += 50) {
+    Sleep(50);
+  }
+  EXPECT_EQ(WideText(c.fileNameBox), kNames[1]);
+  EXPECT_EQ(Text(c.infoBox), "停止中");
+  first.Close();
+  ASSERT_TRUE(first.WaitExit());
+}
+
+// The source's path cannot stand in the ninth line, so it rides on the
+// eleventh; the mask finds it there, and the file is written back as read.
+TEST(UnicodeNames, OverwriteSourceOfSuchANameRoundTripsThroughSettingsIni) {
+  Sandbox sandbox("unicode-settings");
+  const std::wstring source = Wide(sandbox.Dir()) + L"\\" + kNames[2];
+  std::vector<uint8_t> sourceSamples(8000 * 2, 0x11);
+  ASSERT_TRUE(WriteWide(source, PcmWave(1, 8000, 16, sourceSamples)));
+  const std::string settings =
+      "[Settings]\r\nSinHz=1000\r\nSindB=-10\r\nPitchUpType=0\r\nVoicePitch=2\r\n"
+      "VoiceSample=100\r\nFFTSample=3\r\nOverWriteFilePath=\r\nOverWriteType=1\r\n"
+      "ShowWaveform=0\r\nOverWriteFileUTF8=" + Utf8(source) + "\r\n";
+  ASSERT_TRUE(WriteFileBytes(sandbox.Path("settings.ini"),
+                             std::vector<uint8_t>(settings.begin(), settings.end())));
+  const std::string take = sandbox.Path("take.wav");
+  ASSERT_TRUE(WriteFileBytes(take, OneSecondWave()));
+
+  Belmo belmo;
+  ASSERT_TRUE(belmo.Start(sandbox, " \"" + take + "\""));
+  ASSERT_NE(belmo.WaitMainWindow(), nullptr);
+  ASSERT_TRUE(belmo.Flush());
+  MainControls c(belmo);
+  PostMessageA(c.fileButton, BM_CLICK, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(AnswerFinished(belmo));
+  std::vector<uint8_t> workingCopy;
+  ASSERT_TRUE(ReadFileBytes(sandbox.Path("temp.tmp"), &workingCopy));
+  ASSERT_EQ(workingCopy.size(), 44u + sourceSamples.size());
+  EXPECT_EQ(std::vector<uint8_t>(workingCopy.begin() + 44, workingCopy.end()), sourceSamples);
+
+  belmo.Close();
+  HWND question = belmo.WaitMessageBox();
+  ASSERT_NE(question, nullptr);
+  Belmo::Answer(question, IDNO);
+  ASSERT_TRUE(belmo.WaitExit());
+  std::vector<uint8_t> written;
+  ASSERT_TRUE(ReadFileBytes(sandbox.Path("settings.ini"), &written));
+  EXPECT_EQ(std::string(written.begin(), written.end()), settings);
+}
+
+// belmo-mask.exe takes the names from its wide command line, and names
+// them as they are in its messages (UTF-8 when redirected).
+TEST(UnicodeNames, BelmoMaskTakesAndNamesThem) {
+  Sandbox sandbox("unicode-mask");
+  const std::wstring dir = Wide(sandbox.Dir());
+  const std::wstring errors = dir + L"\\errors.txt";
+  auto run = [&](const std::wstring& arguments) { return RunMaskTool(arguments, errors); };
+  for (const wchar_t* name : kNames) {
+    SCOPED_TRACE(Utf8(name));
+    const std::wstring in = dir + L"\\" + name;
+    const std::wstring out = dir + L"\\masked " + name;
+    const std::vector<uint8_t> original = OneSecondWave();
+    ASSERT_TRUE(WriteWide(in, original));
+    EXPECT_EQ(run(L"sine \"" + in + L"\" \"" + out + L"\" --start 0.1 --end 0.2"), 0);
+    const std::vector<uint8_t> masked = ReadWide(out);
+    EXPECT_EQ(masked.size(), original.size());
+    EXPECT_NE(masked, original);
+
+    const std::wstring missing = dir + L"\\missing " + name;
+    EXPECT_NE(run(L"sine \"" + missing + L"\" \"" + out + L"\""), 0);
+    const std::vector<uint8_t> message = ReadWide(errors);
+    EXPECT_NE(std::string(message.begin(), message.end()).find(Utf8(missing)), std::string::npos)
+        << std::string(message.begin(), message.end());
+    EXPECT_EQ(ReadWide(out), masked) << "a refused run must leave the output as it was";
+  }
+}
+
+}  // namespace
