@@ -33,7 +33,9 @@ struct MaskSettings {
   double VoicePitch = 2;
   double VoiceSample = 100;   // twice the number the settings window shows
   uint16_t FFTSample = 3;     // FFT size = 2^(FFTSample + 9)
-  std::string OverWriteFilePath;  // at most kMaxPathBytes bytes
+  // UTF-8 in the programs; the ninth line of the file holds at most
+  // kMaxPathBytes bytes of it.
+  std::string OverWriteFilePath;
   uint8_t OverWriteType = 0;  // 0: once, 1: continuous
 };
 

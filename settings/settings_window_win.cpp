@@ -192,7 +192,11 @@ bool DocumentIsOpen() {
 
 void CreateSettingsWindow() {
   SettingsWindowUi& ui = SettingsUi;
-  const SettingsForm form = FormOf(CurrentSettings());
+  const MaskSettings current = CurrentSettings();
+  SettingsForm form = FormOf(current);
+  // The form cuts a path to 259 bytes of code page 932; the box shows the
+  // UTF-8 name whole, as the file functions take it.
+  form.OverwritePath = current.OverWriteFilePath;
   ui.Window = CreateScaledWindow(WS_EX_APPWINDOW, "SETWINDOW", text::kSettingsCaption,
                                  kWindowStyle, kClientWidth, kClientHeight, false);
   OpenSettingsWindowHandle = ui.Window;
@@ -251,7 +255,9 @@ bool IsSettingsWindow(HWND window) { return window && window == OpenSettingsWind
 // OK stores first and checks afterwards: values that fail stay stored, and
 // then a close request refuses too, until they are corrected.
 void OnOk(HWND window) {
-  const MaskSettings stored = SettingsOf(ReadSettingsForm());
+  const SettingsForm form = ReadSettingsForm();
+  MaskSettings stored = SettingsOf(form);
+  stored.OverWriteFilePath = form.OverwritePath;  // whole, as shown
   ReplaceSettings(stored);
   if (const char* refusal = OkRefusalText(CheckSettings(stored))) {
     ShowProductMessage(refusal, MB_OK | MB_ICONWARNING);
