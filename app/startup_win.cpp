@@ -51,6 +51,19 @@ bool ShowProgramFolderProblem(const std::string& programDirectory) {
   return problem != nullptr;
 }
 
+// The working copy is played by the sound device, which under Wine opens
+// only names code page 932 can spell, wide command or not. A folder with
+// any other character is named by its short (8.3) name, plain ASCII;
+// Windows takes either.
+std::string WorkingCopyFolder(const std::string& programDirectory) {
+  std::string cp932;
+  if (ExactCp932Of(programDirectory, &cp932)) return programDirectory;
+  wchar_t shortPath[MAX_PATH] = {};
+  const DWORD length = GetShortPathNameW(WideOf(programDirectory).c_str(), shortPath, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? Utf8Of(std::wstring_view(shortPath, length))
+                                         : programDirectory;
+}
+
 void ShowNoDocument() { SetWindowTextA(MainUi.InfoBox, text::kInfoNoFile); }
 
 void RecoverWorkingCopy() {
@@ -61,7 +74,8 @@ void RecoverWorkingCopy() {
 }
 
 void OpenStartupDocument(const CommandLineArgs& args) {
-  if (GetFileAttributesW(SystemPathOf(Document.WorkingCopyPath).c_str()) != INVALID_FILE_ATTRIBUTES) {
+  const std::wstring workingCopy = SystemPathOf(Document.WorkingCopyPath);
+  if (GetFileAttributesW(workingCopy.c_str()) != INVALID_FILE_ATTRIBUTES) {
     RecoverWorkingCopy();
   } else if (!args.File.empty()) {
     OpenDocumentFile(&args.File);
@@ -110,7 +124,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   BuildMenus();
   SetStartupControlStates();
 
-  CopyToBuffer(App.ProgramDirectory + "\\" + text::kWorkingCopyName, Document.WorkingCopyPath);
+  CopyToBuffer(WorkingCopyFolder(App.ProgramDirectory) + "\\" + text::kWorkingCopyName,
+               Document.WorkingCopyPath);
   OpenStartupDocument(args);
 
   SetCurrentDirectoryW(WideOf(App.ProgramDirectory).c_str());

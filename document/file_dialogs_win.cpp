@@ -43,8 +43,12 @@ bool RunWaveFileDialog(DWORD flags, bool save) {
 
 }  // namespace
 
-bool ShowWaveOpenDialog() { return RunWaveFileDialog(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, false); }
+bool ShowWaveOpenDialog() {
+  return RunWaveFileDialog(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, false);
+}
 
-bool ShowWaveSaveDialog() { return RunWaveFileDialog(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, true); }
+bool ShowWaveSaveDialog() {
+  return RunWaveFileDialog(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, true);
+}
 
 }  // namespace belmo

@@ -110,8 +110,8 @@ bool Win32FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8
   if (lstrcmpiW(WideOf(pending).c_str(), WideOf(path).c_str()) == 0) {
     return ReadWhole(path, bytes);
   }
-  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   // A hidden file left at the pending name would make the copy refuse.
   RemovePendingCopy(pending);
@@ -124,7 +124,8 @@ bool Win32FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8
   }
   CloseHandle(file);
   if (read && job.done &&
-      MoveFileExW(SystemPathOf(pending).c_str(), SystemPathOf(copyPath).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      MoveFileExW(SystemPathOf(pending).c_str(), SystemPathOf(copyPath).c_str(),
+                  MOVEFILE_REPLACE_EXISTING)) {
     *copied = true;
   } else if (thread != nullptr) {
     RemovePendingCopy(pending);
@@ -187,8 +188,8 @@ std::unique_ptr<FileWriter> BeginPendingFile(const std::string& path, bool hidde
   std::string pending = PendingPathOf(path);
   // Deletion is shared so that belmo-mask, ending at once, can still have
   // its partial output removed.
-  HANDLE file = CreateFileW(SystemPathOf(pending).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                            CREATE_ALWAYS,
+  HANDLE file = CreateFileW(SystemPathOf(pending).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
+                            nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<PendingFile>(path, std::move(pending), file, hidden);
@@ -238,8 +239,8 @@ std::unique_ptr<FileWriter> Win32FileStore::BeginReplace(const std::string& path
 
 // An empty file cannot be mapped; it is read like any other.
 std::unique_ptr<FileView> Win32FileStore::OpenView(const std::string& path) {
-  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   LARGE_INTEGER size;
   const void* data = nullptr;

@@ -185,6 +185,31 @@ TEST(UnicodeNames, OverwriteSourceOfSuchANameRoundTripsThroughSettingsIni) {
   EXPECT_EQ(std::string(written.begin(), written.end()), settings);
 }
 
+// The working copy and settings.ini lie beside the program, whose folder
+// may have such a name too.
+TEST(UnicodeNames, ProgramFolderOfSuchANameHoldsTheWorkingCopyAndSettings) {
+  Sandbox sandbox("unicode-folder");
+  const std::wstring folder = Wide(sandbox.Dir()) + L"\\프로그램 𠮷 🎤";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(
+      CopyFileW(Wide(sandbox.ExePath()).c_str(), (folder + L"\\belmo.exe").c_str(), FALSE));
+  const std::wstring take = folder + L"\\" + kNames[2];
+  ASSERT_TRUE(WriteWide(take, OneSecondWave()));
+
+  Belmo belmo;
+  ASSERT_TRUE(belmo.StartRaw(L"\"" + folder + L"\\belmo.exe\" \"" + take + L"\"", folder));
+  ASSERT_NE(belmo.WaitMainWindow(), nullptr);
+  ASSERT_TRUE(belmo.Flush());
+  MainControls c(belmo);
+  EXPECT_EQ(Text(c.infoBox), "停止中");
+  EXPECT_EQ(ReadWide(folder + L"\\temp.tmp"), OneSecondWave());
+  belmo.Close();
+  ASSERT_TRUE(belmo.WaitExit());
+  EXPECT_TRUE(ReadWide(folder + L"\\temp.tmp").empty());
+  const std::vector<uint8_t> settings = ReadWide(folder + L"\\settings.ini");
+  EXPECT_EQ(std::string(settings.begin(), settings.end()).rfind("[Settings]\r\n", 0), 0u);
+}
+
 // belmo-mask.exe takes the names from its wide command line, and names
 // them as they are in its messages (UTF-8 when redirected).
 TEST(UnicodeNames, BelmoMaskTakesAndNamesThem) {
@@ -192,23 +217,33 @@ TEST(UnicodeNames, BelmoMaskTakesAndNamesThem) {
   const std::wstring dir = Wide(sandbox.Dir());
   const std::wstring errors = dir + L"\\errors.txt";
   auto run = [&](const std::wstring& arguments) { return RunMaskTool(arguments, errors); };
-  for (const wchar_t* name : kNames) {
-    SCOPED_TRACE(Utf8(name));
-    const std::wstring in = dir + L"\\" + name;
-    const std::wstring out = dir + L"\\masked " + name;
+  // Past 259 characters too: the system takes such a path with its
+  // long-path prefix.
+  std::wstring deep = dir;
+  while (deep.size() < 260) {
+    deep += L"\\녹음 폴더 recordings of the interview 2026";
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+  }
+  const std::wstring cases[][2] = {
+      {dir, kNames[0]}, {dir, kNames[1]}, {dir, kNames[2]}, {deep, L"take.wav"}};
+  for (const auto& [folder, name] : cases) {
+    SCOPED_TRACE(Utf8(folder + L"\\" + name));
+    const std::wstring in = L"\\\\?\\" + folder + L"\\" + name;
+    const std::wstring out = folder + L"\\masked " + name;
     const std::vector<uint8_t> original = OneSecondWave();
     ASSERT_TRUE(WriteWide(in, original));
-    EXPECT_EQ(run(L"sine \"" + in + L"\" \"" + out + L"\" --start 0.1 --end 0.2"), 0);
-    const std::vector<uint8_t> masked = ReadWide(out);
+    EXPECT_EQ(run(L"sine \"" + in.substr(4) + L"\" \"" + out + L"\" --start 0.1 --end 0.2"), 0);
+    const std::vector<uint8_t> masked = ReadWide(L"\\\\?\\" + out);
     EXPECT_EQ(masked.size(), original.size());
     EXPECT_NE(masked, original);
 
-    const std::wstring missing = dir + L"\\missing " + name;
+    const std::wstring missing = folder + L"\\missing " + name;
     EXPECT_NE(run(L"sine \"" + missing + L"\" \"" + out + L"\""), 0);
     const std::vector<uint8_t> message = ReadWide(errors);
     EXPECT_NE(std::string(message.begin(), message.end()).find(Utf8(missing)), std::string::npos)
         << std::string(message.begin(), message.end());
-    EXPECT_EQ(ReadWide(out), masked) << "a refused run must leave the output as it was";
+    EXPECT_EQ(ReadWide(L"\\\\?\\" + out), masked)
+        << "a refused run must leave the output as it was";
   }
 }
 
