@@ -185,6 +185,7 @@ void OnOpenHandedFile() {
   situation.openEnabled =
       (GetMenuState(MainUi.MenuBar, kCmdOpen, MF_BYCOMMAND) & MF_GRAYED) == 0;
   situation.ending = App.Ending;
+  situation.longPathsAllowed = SystemTakesLongPaths();
   const HandedFileAction action = DecideHandedFile(path, situation);
   if (action == HandedFileAction::Open) {
     OpenDocumentFile(&path);

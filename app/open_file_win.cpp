@@ -10,6 +10,7 @@
 #include "places/places_window_win.h"
 #include "window/message_box_win.h"
 #include "window/utf8_path.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
@@ -30,7 +31,7 @@ bool OpenChosenFile() {
 }  // namespace
 
 bool ShowPathProblem(const std::string& path) {
-  const char* problem = FileProblemText(FindPathProblem(path));
+  const char* problem = FileProblemText(FindPathProblem(path, SystemTakesLongPaths()));
   if (problem) ShowProductMessage(problem, MB_OK | MB_ICONWARNING);
   return problem != nullptr;
 }

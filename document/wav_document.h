@@ -14,9 +14,9 @@
 namespace belmo {
 
 constexpr int kPathBufferBytes = 260;
-// The document's names are UTF-8 (window/utf8_path.h): 259 UTF-16 units,
-// the system's limit for a plain path, take at most 3 bytes each.
-constexpr int kDocumentPathBytes = 1040;
+// The document's names are UTF-8 (window/utf8_path.h). Where the system
+// takes long paths, a path may be as long as this buffer holds.
+constexpr int kDocumentPathBytes = 4096;
 
 struct WavDocument {
   std::vector<uint8_t> Image;

@@ -65,9 +65,12 @@ CommandLineArgs ParseCommandLine(std::string_view commandLine) {
   return args;
 }
 
-PathProblem FindPathProblem(std::string_view path) {
+PathProblem FindPathProblem(std::string_view path, bool longPathsAllowed) {
   // The system counts a plain path in UTF-16 units, whatever its script.
-  if (Utf16Length(path) >= static_cast<size_t>(kPathBufferBytes)) return PathProblem::TooLong;
+  const bool tooLong = longPathsAllowed
+                           ? path.size() >= static_cast<size_t>(kDocumentPathBytes)
+                           : Utf16Length(path) >= static_cast<size_t>(kPathBufferBytes);
+  if (tooLong) return PathProblem::TooLong;
   if (path.substr(0, kVerbatimPrefix.size()) == kVerbatimPrefix) {
     path.remove_prefix(kVerbatimPrefix.size());
   }

@@ -28,13 +28,15 @@ CommandLineArgs ParseCommandLine(std::string_view commandLine);
 // Why a path the program was given cannot be opened before even trying.
 enum class PathProblem {
   None,
-  TooLong,            // over 259 UTF-16 units, the system's plain path limit
+  TooLong,            // over 259 UTF-16 units, the system's plain path
+                      // limit; where long paths are allowed, more than the
+                      // document's path buffer holds
   UnusableCharacter,  // holds "?", which no file name can (outside the "\\?\"
                       // prefix); a program of the ANSI code page gets it for
                       // a character that code page cannot show
 };
 
-PathProblem FindPathProblem(std::string_view path);
+PathProblem FindPathProblem(std::string_view path, bool longPathsAllowed = false);
 
 // The program's folder must hold the working copy and the copy that
 // replaces it on every write; a folder whose paths for them do not fit

@@ -29,6 +29,15 @@ std::wstring SystemPathOf(std::string_view utf8Path) {
   return path;
 }
 
+bool SystemTakesLongPaths() {
+  DWORD enabled = 0;
+  DWORD size = sizeof enabled;
+  return RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\FileSystem",
+                      L"LongPathsEnabled", RRF_RT_REG_DWORD, nullptr, &enabled,
+                      &size) == ERROR_SUCCESS &&
+         enabled != 0;
+}
+
 std::wstring WideOfCp932(std::string_view text) {
   if (text.empty()) return std::wstring();
   const int size = static_cast<int>(text.size());

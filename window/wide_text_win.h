@@ -20,6 +20,12 @@ std::string Utf8Of(const wchar_t* wide);
 // Windows refuses a long path without it unless the machine opted in.
 std::wstring SystemPathOf(std::string_view utf8Path);
 
+// Whether the machine opted in to paths past MAX_PATH (Windows 10 1607
+// and later; the program's manifest declares itself ready for them). The
+// program reaches such paths through the long-path prefix in any case;
+// the setting says the user's other programs do too.
+bool SystemTakesLongPaths();
+
 // A text of the program's own (code page 932) in UTF-16.
 std::wstring WideOfCp932(std::string_view text);
 

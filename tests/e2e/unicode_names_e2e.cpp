@@ -185,6 +185,63 @@ TEST(UnicodeNames, OverwriteSourceOfSuchANameRoundTripsThroughSettingsIni) {
   EXPECT_EQ(std::string(written.begin(), written.end()), settings);
 }
 
+// The machine's opt-in to paths past MAX_PATH, for the length of a test.
+class LongPathsEnabled {
+ public:
+  LongPathsEnabled() {
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
+                    nullptr);
+    const DWORD one = 1;
+    RegSetValueExW(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+  }
+  ~LongPathsEnabled() {
+    RegDeleteValueW(key_, kValue);
+    RegCloseKey(key_);
+  }
+
+ private:
+  static constexpr const wchar_t* kKey = L"SYSTEM\\CurrentControlSet\\Control\\FileSystem";
+  static constexpr const wchar_t* kValue = L"LongPathsEnabled";
+  HKEY key_ = nullptr;
+};
+
+// Where the machine takes paths past 259 characters, so does the program:
+// opened from the command line, masked, saved and saved under a new name.
+TEST(UnicodeNames, PathsPast259CharactersOpenWhereTheSystemTakesThem) {
+  Sandbox sandbox("unicode-long");
+  std::wstring deep = Wide(sandbox.Dir());
+  while (deep.size() < 300) {
+    deep += L"\\녹음 폴더 recordings of the interview 2026";
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+  }
+  const std::wstring path = deep + L"\\" + kNames[1];
+  ASSERT_GT(path.size(), 300u);
+  const std::vector<uint8_t> original = OneSecondWave();
+  ASSERT_TRUE(WriteWide(L"\\\\?\\" + path, original));
+  LongPathsEnabled allowed;
+
+  Belmo belmo;
+  ASSERT_TRUE(belmo.StartRaw(CommandLineFor(sandbox, path), Wide(sandbox.Dir())));
+  ASSERT_NE(belmo.WaitMainWindow(), nullptr);
+  ASSERT_TRUE(belmo.Flush());
+  EXPECT_EQ(belmo.WaitMessageBox(0), nullptr);
+  MainControls c(belmo);
+  EXPECT_EQ(WideText(c.fileNameBox), kNames[1]);
+  EXPECT_EQ(Text(c.infoBox), "停止中");
+
+  PostMessageA(c.sineButton, BM_CLICK, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(AnswerFinished(belmo));
+  std::vector<uint8_t> workingCopy;
+  ASSERT_TRUE(ReadFileBytes(sandbox.Path("temp.tmp"), &workingCopy));
+  EXPECT_NE(workingCopy, original);
+  belmo.Command(kCmdSave);
+  ASSERT_TRUE(belmo.Flush());
+  EXPECT_EQ(belmo.WaitMessageBox(0), nullptr);
+  EXPECT_EQ(ReadWide(L"\\\\?\\" + path), workingCopy);
+  belmo.Close();
+  ASSERT_TRUE(belmo.WaitExit());
+}
+
 // The working copy and settings.ini lie beside the program, whose folder
 // may have such a name too.
 TEST(UnicodeNames, ProgramFolderOfSuchANameHoldsTheWorkingCopyAndSettings) {
