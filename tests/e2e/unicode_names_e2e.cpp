@@ -78,6 +78,24 @@ std::wstring CommandLineFor(const Sandbox& sandbox, const std::wstring& file) {
   return L"\"" + Wide(sandbox.ExePath()) + L"\" \"" + file + L"\"";
 }
 
+// The program shows the file as open under its name, masks it and saves it
+// in place; *workingCopy is the masked image.
+void ExpectOpenedMaskedAndSaved(Belmo& belmo, const Sandbox& sandbox, const std::wstring& name,
+                                const std::wstring& path, const std::vector<uint8_t>& original,
+                                std::vector<uint8_t>* workingCopy) {
+  MainControls c(belmo);
+  EXPECT_EQ(WideText(c.fileNameBox), name);
+  EXPECT_EQ(Text(c.infoBox), "停止中");
+  PostMessageA(c.sineButton, BM_CLICK, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(AnswerFinished(belmo));
+  ASSERT_TRUE(ReadFileBytes(sandbox.Path("temp.tmp"), workingCopy));
+  EXPECT_NE(*workingCopy, original);
+  belmo.Command(kCmdSave);
+  ASSERT_TRUE(belmo.Flush());
+  EXPECT_EQ(belmo.WaitMessageBox(0), nullptr);
+  EXPECT_EQ(ReadWide(path), *workingCopy);
+}
+
 TEST(UnicodeNames, OpenMaskSaveAndSaveAsKeepTheNameAsItIs) {
   int i = 0;
   for (const wchar_t* name : kNames) {
@@ -93,19 +111,9 @@ TEST(UnicodeNames, OpenMaskSaveAndSaveAsKeepTheNameAsItIs) {
     ASSERT_NE(belmo.WaitMainWindow(), nullptr);
     ASSERT_TRUE(belmo.Flush());
     MainControls c(belmo);
-    EXPECT_EQ(WideText(c.fileNameBox), name);
-    EXPECT_EQ(Text(c.infoBox), "停止中");
-
-    PostMessageA(c.sineButton, BM_CLICK, 0, 0);
-    ASSERT_NO_FATAL_FAILURE(AnswerFinished(belmo));
     std::vector<uint8_t> workingCopy;
-    ASSERT_TRUE(ReadFileBytes(sandbox.Path("temp.tmp"), &workingCopy));
-    EXPECT_NE(workingCopy, original);
-
-    belmo.Command(kCmdSave);
-    ASSERT_TRUE(belmo.Flush());
-    EXPECT_EQ(belmo.WaitMessageBox(0), nullptr);
-    EXPECT_EQ(ReadWide(path), workingCopy);
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectOpenedMaskedAndSaved(belmo, sandbox, name, path, original, &workingCopy));
 
     const std::wstring copyName = std::wstring(L"コピー ") + name;
     belmo.Command(kCmdSaveAs);
@@ -225,19 +233,9 @@ TEST(UnicodeNames, PathsPast259CharactersOpenWhereTheSystemTakesThem) {
   ASSERT_NE(belmo.WaitMainWindow(), nullptr);
   ASSERT_TRUE(belmo.Flush());
   EXPECT_EQ(belmo.WaitMessageBox(0), nullptr);
-  MainControls c(belmo);
-  EXPECT_EQ(WideText(c.fileNameBox), kNames[1]);
-  EXPECT_EQ(Text(c.infoBox), "停止中");
-
-  PostMessageA(c.sineButton, BM_CLICK, 0, 0);
-  ASSERT_NO_FATAL_FAILURE(AnswerFinished(belmo));
   std::vector<uint8_t> workingCopy;
-  ASSERT_TRUE(ReadFileBytes(sandbox.Path("temp.tmp"), &workingCopy));
-  EXPECT_NE(workingCopy, original);
-  belmo.Command(kCmdSave);
-  ASSERT_TRUE(belmo.Flush());
-  EXPECT_EQ(belmo.WaitMessageBox(0), nullptr);
-  EXPECT_EQ(ReadWide(L"\\\\?\\" + path), workingCopy);
+  ASSERT_NO_FATAL_FAILURE(ExpectOpenedMaskedAndSaved(belmo, sandbox, kNames[1],
+                                                     L"\\\\?\\" + path, original, &workingCopy));
   belmo.Close();
   ASSERT_TRUE(belmo.WaitExit());
 }
