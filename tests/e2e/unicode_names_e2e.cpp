@@ -1,7 +1,7 @@
 // Recordings whose names hold characters code page 932 has no place for (a
 // colleague's Hangul, a rarer kanji outside the basic plane, an accent and
-// an emoji), in both programs: opened, masked, saved under the same and a
-// new name, handed over by a second start, kept as the overwrite source in
+// an emoji), in both programs: opened from the command line and by Open,
+// masked, saved under the same and a new name, handed over by a second start, kept as the overwrite source in
 // settings.ini, and given to belmo-mask.exe.
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -74,6 +74,18 @@ void AnswerFinished(Belmo& belmo) {
   ASSERT_TRUE(belmo.Flush());
 }
 
+// Types the path into the program's file dialog, through the wide
+// message, and confirms it.
+void ChooseInFileDialog(Belmo& belmo, const std::wstring& path) {
+  HWND dialog = belmo.WaitFileDialog();
+  ASSERT_NE(dialog, nullptr);
+  SendMessageW(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(Belmo::WaitGone(dialog));
+  ASSERT_TRUE(belmo.Flush());
+  EXPECT_EQ(belmo.WaitMessageBox(0), nullptr);
+}
+
 std::wstring CommandLineFor(const Sandbox& sandbox, const std::wstring& file) {
   return L"\"" + Wide(sandbox.ExePath()) + L"\" \"" + file + L"\"";
 }
@@ -117,17 +129,18 @@ TEST(UnicodeNames, OpenMaskSaveAndSaveAsKeepTheNameAsItIs) {
 
     const std::wstring copyName = std::wstring(L"コピー ") + name;
     belmo.Command(kCmdSaveAs);
-    HWND dialog = belmo.WaitFileDialog();
-    ASSERT_NE(dialog, nullptr);
     const std::wstring copyPath = dir + L"\\" + copyName;
-    SendMessageW(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0,
-                 reinterpret_cast<LPARAM>(copyPath.c_str()));
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(Belmo::WaitGone(dialog));
-    ASSERT_TRUE(belmo.Flush());
-    EXPECT_EQ(belmo.WaitMessageBox(0), nullptr);
+    ASSERT_NO_FATAL_FAILURE(ChooseInFileDialog(belmo, copyPath));
     EXPECT_EQ(ReadWide(copyPath), workingCopy);
     EXPECT_EQ(WideText(c.fileNameBox), copyName);
+
+    // Open takes such a name as well.
+    ASSERT_TRUE(WriteWide(path, original));
+    belmo.Command(kCmdOpen);
+    ASSERT_NO_FATAL_FAILURE(ChooseInFileDialog(belmo, path));
+    EXPECT_EQ(WideText(c.fileNameBox), name);
+    ASSERT_TRUE(ReadFileBytes(sandbox.Path("temp.tmp"), &workingCopy));
+    EXPECT_EQ(workingCopy, original);
 
     belmo.Close();
     ASSERT_TRUE(belmo.WaitExit());
