@@ -16,6 +16,7 @@
 #include "settings/settings_state_win.h"
 #include "window/command_ids.h"
 #include "window/worker_threads_win.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
@@ -63,7 +64,7 @@ void ExitApplication() {
   Win32FileStore files;
   RemoveWorkingCopy(Document.WorkingCopyPath, files);
   // A file dialog may have moved the current directory away.
-  SetCurrentDirectoryA(App.ProgramDirectory.c_str());
+  SetCurrentDirectoryW(WideOf(App.ProgramDirectory).c_str());
   WriteSettings();
   PostQuitMessage(0);
 }

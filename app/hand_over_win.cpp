@@ -10,12 +10,15 @@
 #include "launch/program_folder.h"
 #include "window/command_ids.h"
 #include "window/message_box_win.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
 
 constexpr char kMainWindowClass[] = "NORMAL";
+// A path in code page 932, as earlier versions send it, and one in UTF-8.
 constexpr ULONG_PTR kHandedFileTag = 0x424C4D46;
+constexpr ULONG_PTR kHandedUtf8FileTag = 0x424C4D55;
 // Long enough for a program that is in the middle of a mask on a long
 // recording to come back to its message loop.
 constexpr UINT kAnswerWaitMs = 5000;
@@ -25,14 +28,14 @@ constexpr DWORD kRetryPauseMs = 100;
 // Both programs must key the folder alike however each was started: a
 // relative or short (8.3) spelling becomes the full long one.
 std::string CanonicalFolder(const std::string& directory) {
-  std::string path = directory + "\\";
-  char full[MAX_PATH];
-  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  if (length > 0 && length < sizeof full) path.assign(full, length);
-  char longPath[MAX_PATH];
-  length = GetLongPathNameA(path.c_str(), longPath, sizeof longPath);
-  if (length > 0 && length < sizeof longPath) path.assign(longPath, length);
-  return path;
+  std::wstring path = WideOf(directory + "\\");
+  wchar_t full[MAX_PATH];
+  DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+  if (length > 0 && length < MAX_PATH) path.assign(full, length);
+  wchar_t longPath[MAX_PATH];
+  length = GetLongPathNameW(path.c_str(), longPath, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) path.assign(longPath, length);
+  return Utf8Of(path);
 }
 
 // Any program may make a window of the class and give the answer, so the
@@ -43,12 +46,12 @@ bool RunsFromFolder(HWND window, uint64_t folderKey) {
   GetWindowThreadProcessId(window, &processId);
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
   if (!process) return false;
-  char image[MAX_PATH];
-  DWORD length = sizeof image;
-  const bool named = QueryFullProcessImageNameA(process, 0, image, &length) != 0;
+  wchar_t image[MAX_PATH];
+  DWORD length = MAX_PATH;
+  const bool named = QueryFullProcessImageNameW(process, 0, image, &length) != 0;
   CloseHandle(process);
   if (!named) return false;
-  const std::string path(image, length);
+  const std::string path = Utf8Of(std::wstring_view(image, length));
   const size_t slash = path.find_last_of('\\');
   return slash != std::string::npos &&
          ProgramFolderKey(CanonicalFolder(path.substr(0, slash))) == folderKey;
@@ -72,7 +75,7 @@ bool HandOver(HWND first, const std::string& file) {
   GetWindowThreadProcessId(first, &firstProcess);
   // This start came from the user, so it may let the first come forward.
   AllowSetForegroundWindow(firstProcess);
-  COPYDATASTRUCT data = {kHandedFileTag, static_cast<DWORD>(file.size()),
+  COPYDATASTRUCT data = {kHandedUtf8FileTag, static_cast<DWORD>(file.size()),
                          const_cast<char*>(file.data())};
   DWORD_PTR answer = 0;
   return SendMessageTimeoutA(first, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
@@ -111,9 +114,12 @@ void BringProgramForward() {
 // folder, which is not the second start's.
 std::string AbsolutePath(const std::string& path) {
   if (path.empty()) return path;
-  char full[MAX_PATH];
-  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  return length > 0 && length < sizeof full ? std::string(full, length) : path;
+  const std::wstring wide = WideOf(path);
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  return length > 0 && length < needed ? Utf8Of(std::wstring_view(full.data(), length)) : path;
 }
 
 bool HandOffToRunningProgram(const std::string& programDirectory, const std::string& file) {
@@ -150,10 +156,13 @@ LRESULT OnQueryProgramFolder(LPARAM folderKey) {
 // shown. The file waits for the program's own loop: the sender waits for
 // this answer, and opening may ask the user questions.
 LRESULT OnCopyData(const COPYDATASTRUCT* data) {
-  if (data == nullptr || data->dwData != kHandedFileTag) return FALSE;
+  if (data == nullptr || (data->dwData != kHandedFileTag && data->dwData != kHandedUtf8FileTag)) {
+    return FALSE;
+  }
   const char* bytes = static_cast<const char*>(data->lpData);
   std::string path;
   if (bytes != nullptr) path.assign(bytes, strnlen(bytes, data->cbData));
+  if (data->dwData == kHandedFileTag) path = Utf8Of(WideOfCp932(path));
   BringProgramForward();
   if (path.empty()) return TRUE;
   App.HandedFiles.push_back(std::move(path));
@@ -176,13 +185,21 @@ void OnOpenHandedFile() {
   situation.openEnabled =
       (GetMenuState(MainUi.MenuBar, kCmdOpen, MF_BYCOMMAND) & MF_GRAYED) == 0;
   situation.ending = App.Ending;
+  situation.longPathsAllowed = SystemTakesLongPaths();
   const HandedFileAction action = DecideHandedFile(path, situation);
   if (action == HandedFileAction::Open) {
     OpenDocumentFile(&path);
     return;
   }
-  const std::string refusal = HandedFileRefusal(action, path);
-  if (!refusal.empty()) ShowProductMessage(refusal.c_str(), MB_OK | MB_ICONWARNING);
+  // The path follows the program's own text, in characters of its own.
+  std::string refusal = HandedFileRefusal(action, std::string());
+  if (refusal.empty()) return;
+  if (refusal.back() == '\n') {
+    refusal.pop_back();
+    ShowProductMessageWithName(nullptr, refusal.c_str(), path, MB_OK | MB_ICONWARNING);
+  } else {
+    ShowProductMessage(refusal.c_str(), MB_OK | MB_ICONWARNING);
+  }
 }
 
 void RefuseHandedFilesFromNowOn() {

@@ -22,6 +22,7 @@
 #include "window/command_ids.h"
 #include "window/message_box_win.h"
 #include "window/window_layout_win.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
@@ -35,7 +36,8 @@ void OnOpen() { OpenDocumentFile(nullptr); }
 // current one, where a bare name would find no help.
 void OnHelp() {
   const std::string path = App.ProgramDirectory + "\\" + kHelpFile;
-  HINSTANCE result = ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  HINSTANCE result =
+      ShellExecuteW(nullptr, L"open", WideOf(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   if (reinterpret_cast<INT_PTR>(result) <= 32) {
     ShowProductMessage(text::kHelpFileNotOpened, MB_OK | MB_ICONWARNING);
   }

@@ -9,6 +9,8 @@
 #include "launch/command_line.h"
 #include "places/places_window_win.h"
 #include "window/message_box_win.h"
+#include "window/utf8_path.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
@@ -18,7 +20,7 @@ namespace {
 bool OpenHandedFile(const std::string& path) {
   if (ShowPathProblem(path)) return false;
   CopyToBuffer(path, Document.Path);
-  CopyToBuffer(FileNamePart(path), Document.Title);
+  CopyToBuffer(Utf8FileName(path), Document.Title);
   return LoadWave(Document.Path) == 0;
 }
 
@@ -29,7 +31,7 @@ bool OpenChosenFile() {
 }  // namespace
 
 bool ShowPathProblem(const std::string& path) {
-  const char* problem = FileProblemText(FindPathProblem(path));
+  const char* problem = FileProblemText(FindPathProblem(path, SystemTakesLongPaths()));
   if (problem) ShowProductMessage(problem, MB_OK | MB_ICONWARNING);
   return problem != nullptr;
 }

@@ -23,6 +23,7 @@
 #include "settings/settings_state_win.h"
 #include "window/command_states_win.h"
 #include "window/message_box_win.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
@@ -37,9 +38,9 @@ void LoadCommonControls() {
 // bare relative name), the module's own path is asked for instead.
 std::string FindProgramDirectory(const CommandLineArgs& args) {
   if (args.ProgramLastBackslash >= 0) return args.Program.substr(0, args.ProgramLastBackslash);
-  char modulePath[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
-  std::string path(modulePath, length < sizeof modulePath ? length : 0);
+  wchar_t modulePath[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameW(nullptr, modulePath, MAX_PATH);
+  std::string path = Utf8Of(std::wstring_view(modulePath, length < MAX_PATH ? length : 0));
   size_t slash = path.find_last_of('\\');
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
@@ -48,6 +49,19 @@ bool ShowProgramFolderProblem(const std::string& programDirectory) {
   const char* problem = ProgramFolderProblemText(FindProgramFolderProblem(programDirectory));
   if (problem) ShowProductMessage(problem, MB_OK | MB_ICONWARNING);
   return problem != nullptr;
+}
+
+// The working copy is played by the sound device, which under Wine opens
+// only names code page 932 can spell, wide command or not. A folder with
+// any other character is named by its short (8.3) name, plain ASCII;
+// Windows takes either.
+std::string WorkingCopyFolder(const std::string& programDirectory) {
+  std::string cp932;
+  if (ExactCp932Of(programDirectory, &cp932)) return programDirectory;
+  wchar_t shortPath[MAX_PATH] = {};
+  const DWORD length = GetShortPathNameW(WideOf(programDirectory).c_str(), shortPath, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? Utf8Of(std::wstring_view(shortPath, length))
+                                         : programDirectory;
 }
 
 void ShowNoDocument() { SetWindowTextA(MainUi.InfoBox, text::kInfoNoFile); }
@@ -60,7 +74,8 @@ void RecoverWorkingCopy() {
 }
 
 void OpenStartupDocument(const CommandLineArgs& args) {
-  if (GetFileAttributesA(Document.WorkingCopyPath) != INVALID_FILE_ATTRIBUTES) {
+  const std::wstring workingCopy = SystemPathOf(Document.WorkingCopyPath);
+  if (GetFileAttributesW(workingCopy.c_str()) != INVALID_FILE_ATTRIBUTES) {
     RecoverWorkingCopy();
   } else if (!args.File.empty()) {
     OpenDocumentFile(&args.File);
@@ -87,7 +102,10 @@ int RunMessageLoop() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace belmo;
-  CommandLineArgs args = ParseCommandLine(GetCommandLineA());
+  // The wide line: the ANSI one has "?" for every character code page 932
+  // cannot show. In UTF-8 no byte of a character is a quote or a blank, so
+  // the line splits as it always did.
+  CommandLineArgs args = ParseCommandLine(Utf8Of(GetCommandLineW()));
   // Both made full before anything is opened: the current folder moves to
   // the program's below, and a recording named relative to it would
   // otherwise be saved into the program's folder.
@@ -106,10 +124,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   BuildMenus();
   SetStartupControlStates();
 
-  CopyToBuffer(App.ProgramDirectory + "\\" + text::kWorkingCopyName, Document.WorkingCopyPath);
+  CopyToBuffer(WorkingCopyFolder(App.ProgramDirectory) + "\\" + text::kWorkingCopyName,
+               Document.WorkingCopyPath);
   OpenStartupDocument(args);
 
-  SetCurrentDirectoryA(App.ProgramDirectory.c_str());
+  SetCurrentDirectoryW(WideOf(App.ProgramDirectory).c_str());
   ReadSettings();
   ApplyWaveformChoice();
   InstallControlHooks();

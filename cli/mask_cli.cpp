@@ -239,7 +239,8 @@ class MaskCommand {
       if (!files_.ReadWhole(*path, &bytes)) {
         return Refused(*path + ": " + Own(text::kCannotReadFile));
       }
-      settings_ = ParseSettingsText(std::string(bytes.begin(), bytes.end()));
+      settings_ = ParseSettingsText(std::string(bytes.begin(), bytes.end()),
+                                    console_.SettingsPathLine());
     }
     if (auto failure = ReadNumberOption("--hz", &settings_.SinHz)) return failure;
     if (auto failure = ReadNumberOption("--db", &settings_.SindB)) return failure;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/platform.h"
+#include "settings/mask_settings.h"
 
 namespace belmo {
 
@@ -35,6 +36,8 @@ class CliConsole {
   virtual bool LocalTextToUtf8(const std::string& local, std::string* utf8);
   // UTF-8 text (a word read from a file) as the console shows it.
   virtual std::string Utf8Text(const std::string& utf8) { return utf8; }
+  // How a settings file's overwrite path line is spelt on this system.
+  virtual PathLineForm SettingsPathLine() { return PathLineForm(); }
 };
 
 // args are the arguments after the program name. out and err receive the

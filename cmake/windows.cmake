@@ -19,8 +19,9 @@ target_link_options(belmo PRIVATE -static -mwindows)
 
 add_executable(belmo-mask ${CMAKE_SOURCE_DIR}/cli/belmo_mask_main.cpp
                           ${CMAKE_SOURCE_DIR}/cli/console_text_win.cpp
-                          ${CMAKE_SOURCE_DIR}/document/win32_platform_win.cpp)
-target_link_libraries(belmo-mask PRIVATE belmo_core winmm)
+                          ${CMAKE_SOURCE_DIR}/document/win32_platform_win.cpp
+                          ${CMAKE_SOURCE_DIR}/window/wide_text_win.cpp)
+target_link_libraries(belmo-mask PRIVATE belmo_core winmm shell32)
 target_link_options(belmo-mask PRIVATE -static)
 
 # The help file, compiled on this machine from the UTF-8 sources in help/.

@@ -17,6 +17,7 @@
 #include "window/command_states_win.h"
 #include "window/main_window_handles_win.h"
 #include "window/message_box_win.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
@@ -55,7 +56,7 @@ bool WriteImageToFile(const char* path) {
     ShowProductMessage(text::kSaveFailed, MB_OK | MB_ICONWARNING);
     return false;
   }
-  SetWindowTextA(MainUi.FileNameBox, Document.Title);
+  SetWindowTextUtf8(MainUi.FileNameBox, Document.Title);
   MarkSaved(Document);
   // What Undo would bring back is no longer the last edit of the saved file.
   ClearUndo(Undo);

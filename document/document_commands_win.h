@@ -14,8 +14,8 @@ namespace belmo {
 // Path and Title as they were before a dialog wrote into them (they are the
 // dialogs' buffers), for a choice that is cancelled or refused.
 struct SavedName {
-  char path[kPathBufferBytes];
-  char title[kPathBufferBytes];
+  char path[kDocumentPathBytes];
+  char title[kDocumentPathBytes];
 
   SavedName() {
     std::memcpy(path, Document.Path, sizeof path);

@@ -7,6 +7,7 @@
 #include "document/wav_document.h"
 #include "document/working_copy.h"
 #include "numtext/number_text.h"
+#include "window/utf8_path.h"
 
 namespace belmo {
 
@@ -187,6 +188,17 @@ void CopyToBuffer(const std::string& text, char (&buffer)[kPathBufferBytes]) {
   }
   std::memcpy(buffer, text.data(), length);
   std::memset(buffer + length, 0, kPathBufferBytes - length);
+}
+
+std::string BufferText(const char (&buffer)[kDocumentPathBytes]) {
+  const char* end = std::find(buffer, buffer + kDocumentPathBytes, '\0');
+  return std::string(buffer, end);
+}
+
+void CopyToBuffer(const std::string& text, char (&buffer)[kDocumentPathBytes]) {
+  const size_t length = Utf8PrefixLength(text, kDocumentPathBytes - 1);
+  std::memcpy(buffer, text.data(), length);
+  std::memset(buffer + length, 0, kDocumentPathBytes - length);
 }
 
 }  // namespace belmo

@@ -13,13 +13,14 @@
 #include "window/command_states_win.h"
 #include "window/main_window_handles_win.h"
 #include "window/message_box_win.h"
+#include "window/wide_text_win.h"
 #include "window/window_texts.h"
 
 namespace belmo {
 namespace {
 
 void ShowOpenDocumentState() {
-  SetWindowTextA(MainUi.FileNameBox, Document.Title);
+  SetWindowTextUtf8(MainUi.FileNameBox, Document.Title);
   SetWindowTextA(MainUi.InfoBox, text::kInfoStopped);
   ResetRangeControls(Document.LengthMs);
   WaveformAfterLoad();

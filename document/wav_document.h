@@ -14,16 +14,19 @@
 namespace belmo {
 
 constexpr int kPathBufferBytes = 260;
+// The document's names are UTF-8 (window/utf8_path.h). Where the system
+// takes long paths, a path may be as long as this buffer holds.
+constexpr int kDocumentPathBytes = 4096;
 
 struct WavDocument {
   std::vector<uint8_t> Image;
   // Channels, SampleRate, BitsPerSample and DataTagOffset of the file.
   WaveFormat Format;
   int32_t LengthMs = 0;
-  // Fixed buffers: they are also the file buffers of the common dialogs.
-  char Path[kPathBufferBytes] = {};
-  char Title[kPathBufferBytes] = {};
-  char WorkingCopyPath[kPathBufferBytes] = {};
+  // Fixed buffers of UTF-8 names.
+  char Path[kDocumentPathBytes] = {};
+  char Title[kDocumentPathBytes] = {};
+  char WorkingCopyPath[kDocumentPathBytes] = {};
   int16_t ChangeCount = 0;
   // Whether the working copy is known to hold the image: then an edit only
   // writes the span it changed into it.
@@ -89,5 +92,9 @@ std::string BufferText(const char (&buffer)[kPathBufferBytes]);
 // Copies text into a fixed buffer, cut to fit, always zero-terminated. The cut
 // never splits a code page 932 double-byte character.
 void CopyToBuffer(const std::string& text, char (&buffer)[kPathBufferBytes]);
+
+// The same for the document's UTF-8 names: a cut never splits a character.
+std::string BufferText(const char (&buffer)[kDocumentPathBytes]);
+void CopyToBuffer(const std::string& text, char (&buffer)[kDocumentPathBytes]);
 
 }  // namespace belmo

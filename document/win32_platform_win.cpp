@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "window/wide_text_win.h"
+
 #include "document/wav_document.h"
 
 namespace belmo {
@@ -74,7 +76,6 @@ bool MakeAtFreshName(const std::string& target, std::string* pending, Make make)
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = PendingPathOf(target);
     if (attempt > 0) name += std::to_string(attempt);
-    if (name.size() >= MAX_PATH) return false;
     if (make(name)) {
       *pending = std::move(name);
       return true;
@@ -92,10 +93,10 @@ class PendingFile : public FileWriter {
  public:
   PendingFile(std::string path, std::string pending, HANDLE file, bool hidden)
       : path_(std::move(path)), pending_(std::move(pending)), file_(file), hidden_(hidden),
-        oldAttributes_(GetFileAttributesA(path_.c_str())) {}
+        oldAttributes_(GetFileAttributesW(SystemPathOf(path_).c_str())) {}
   ~PendingFile() override {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    if (!committed_) DeleteFileA(pending_.c_str());
+    if (!committed_) DeleteFileW(SystemPathOf(pending_).c_str());
   }
   bool Append(const uint8_t* bytes, size_t size) override {
     failed_ = failed_ || !WriteAll(file_, bytes, size);
@@ -111,14 +112,14 @@ class PendingFile : public FileWriter {
     file_ = INVALID_HANDLE_VALUE;
     const DWORD move = hidden_ ? MOVEFILE_REPLACE_EXISTING
                                : MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    ok = ok && MoveFileExA(pending_.c_str(), path_.c_str(), move);
+    ok = ok && MoveFileExW(SystemPathOf(pending_).c_str(), SystemPathOf(path_).c_str(), move);
     if (!ok) return false;
     committed_ = true;
     if (hidden_) {
-      SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_HIDDEN);
+      SetFileAttributesW(SystemPathOf(path_).c_str(), FILE_ATTRIBUTE_HIDDEN);
     } else if (oldAttributes_ != INVALID_FILE_ATTRIBUTES) {
       // A saved recording keeps the attributes it had.
-      SetFileAttributesA(path_.c_str(), oldAttributes_ & ~FILE_ATTRIBUTE_DIRECTORY);
+      SetFileAttributesW(SystemPathOf(path_).c_str(), oldAttributes_ & ~FILE_ATTRIBUTE_DIRECTORY);
     }
     return true;
   }
@@ -143,8 +144,8 @@ std::unique_ptr<FileWriter> BeginPendingFile(const std::string& path, bool hidde
   // its partial output removed.
   const DWORD attributes = hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
   const bool made = MakeAtFreshName(path, &pending, [&](const std::string& name) {
-    file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                       attributes | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    file = CreateFileW(SystemPathOf(name).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                       CREATE_NEW, attributes | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     return file != INVALID_HANDLE_VALUE;
   });
   if (!made) return nullptr;
@@ -165,8 +166,8 @@ struct FileCopyJob {
 DWORD WINAPI RunFileCopy(LPVOID parameter) {
   constexpr DWORD kCopyPiece = 1u << 20;
   auto* job = static_cast<FileCopyJob*>(parameter);
-  HANDLE file = CreateFileA(job->from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE file = CreateFileW(SystemPathOf(job->from).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   std::unique_ptr<uint8_t[]> piece(new (std::nothrow) uint8_t[kCopyPiece]);
   bool ok = file != INVALID_HANDLE_VALUE && piece != nullptr;
   for (DWORD got = kCopyPiece; ok && got > 0;) {
@@ -181,7 +182,7 @@ DWORD WINAPI RunFileCopy(LPVOID parameter) {
 }  // namespace
 
 bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   const bool ok = ReadOpenFile(file, bytes);
@@ -196,8 +197,8 @@ bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* by
 bool Win32FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
                                       const std::string& copyPath, bool* copied) {
   *copied = false;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   FileCopyJob job{path, BeginPendingFile(copyPath, true), false};
   HANDLE thread =
@@ -239,7 +240,7 @@ bool Win32FileStore::WriteWhole(const std::string& path, const uint8_t* bytes, s
 
 bool Win32FileStore::WriteAt(const std::string& path, uint64_t offset, const uint8_t* bytes,
                              size_t size) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER length;
@@ -259,8 +260,8 @@ std::unique_ptr<FileWriter> Win32FileStore::BeginReplace(const std::string& path
 
 // An empty file cannot be mapped; it is read like any other.
 std::unique_ptr<FileView> Win32FileStore::OpenView(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   LARGE_INTEGER size;
   const void* data = nullptr;
@@ -285,11 +286,11 @@ void Win32FileStore::RemoveLeftPendingFiles(const std::string& path) {
   const std::string first = PendingPathOf(path);
   const std::string folder = path.substr(0, path.size() - FileNamePart(path).size());
   const std::string stem = FileNamePart(first);
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((first + "*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(SystemPathOf(first + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    const std::string name = found.cFileName;
+    const std::string name = Utf8Of(found.cFileName);
     // Exactly the names a pending file of path is given: the first, or the
     // first and a number.
     const bool pendingName =
@@ -301,23 +302,24 @@ void Win32FileStore::RemoveLeftPendingFiles(const std::string& path) {
     const bool empty = found.nFileSizeHigh == 0 && found.nFileSizeLow == 0;
     const bool own = ((found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0 || empty) &&
                      (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    if (pendingName && own) DeleteFileA((folder + name).c_str());
-  } while (FindNextFileA(search, &found));
+    if (pendingName && own) DeleteFileW(SystemPathOf(folder + name).c_str());
+  } while (FindNextFileW(search, &found));
   FindClose(search);
 }
 
 bool Win32FileStore::Remove(const std::string& path) {
-  return DeleteFileA(path.c_str()) != 0;
+  return DeleteFileW(SystemPathOf(path).c_str()) != 0;
 }
 
 bool Win32FileStore::Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(SystemPathOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 uint32_t MciSoundDevice::Send(const std::string& command, std::string* reply) {
-  char buffer[260] = {};
-  MCIERROR error = mciSendStringA(command.c_str(), buffer, sizeof buffer, nullptr);
-  if (reply) *reply = buffer;
+  // The working copy's path in the command may hold any character.
+  wchar_t buffer[260] = {};
+  MCIERROR error = mciSendStringW(WideOf(command).c_str(), buffer, 260, nullptr);
+  if (reply) *reply = Utf8Of(buffer);
   return error;
 }
 

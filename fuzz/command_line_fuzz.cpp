@@ -1,12 +1,13 @@
 // The program's own command line, as Explorer, a shortcut or a drop on the
 // icon passes it: the input is the whole line. Each argument comes back
-// whole however long it is; start-up refuses one that does not fit its
-// 260-byte path buffers and cuts the program's folder at the reported
-// backslash.
+// whole however long it is; start-up refuses one past the system's 259
+// UTF-16 units and cuts the program's folder at the reported backslash.
+#include <string>
 #include <string_view>
 
 #include "fuzz/fuzz_support.h"
 #include "launch/command_line.h"
+#include "window/utf8_path.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace belmo;
@@ -23,16 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // backslash; the position still lies inside the argument.
     BELMO_FUZZ_CHECK(backslash >= -1 && backslash < static_cast<int>(text->size()));
     const PathProblem problem = FindPathProblem(*text);
-    const bool fits = text->size() < static_cast<size_t>(kPathBufferBytes);
+    const bool fits = Utf16Length(*text) < static_cast<size_t>(kPathBufferBytes);
     BELMO_FUZZ_CHECK((problem == PathProblem::TooLong) == !fits);
-    // A path that fits reaches its buffer whole (but for a stray lead byte
-    // at its very end, which no real path has).
+    // A path that fits reaches the document's buffer whole.
     if (problem == PathProblem::None) {
-      char buffer[kPathBufferBytes];
+      static char buffer[kDocumentPathBytes];
       CopyToBuffer(*text, buffer);
-      const std::string copied(buffer);
-      BELMO_FUZZ_CHECK(text->compare(0, copied.size(), copied) == 0);
-      BELMO_FUZZ_CHECK(copied.size() + 1 >= text->size());
+      BELMO_FUZZ_CHECK(std::string(buffer) == *text);
     }
   }
   return 0;

@@ -5,6 +5,7 @@
 #include "document/document_texts.h"
 #include "document/platform.h"
 #include "launch/launch_texts.h"
+#include "window/utf8_path.h"
 
 namespace belmo {
 namespace {
@@ -64,8 +65,12 @@ CommandLineArgs ParseCommandLine(std::string_view commandLine) {
   return args;
 }
 
-PathProblem FindPathProblem(std::string_view path) {
-  if (path.size() >= static_cast<size_t>(kPathBufferBytes)) return PathProblem::TooLong;
+PathProblem FindPathProblem(std::string_view path, bool longPathsAllowed) {
+  // The system counts a plain path in UTF-16 units, whatever its script.
+  const bool tooLong = longPathsAllowed
+                           ? path.size() >= static_cast<size_t>(kDocumentPathBytes)
+                           : Utf16Length(path) >= static_cast<size_t>(kPathBufferBytes);
+  if (tooLong) return PathProblem::TooLong;
   if (path.substr(0, kVerbatimPrefix.size()) == kVerbatimPrefix) {
     path.remove_prefix(kVerbatimPrefix.size());
   }

@@ -5,8 +5,8 @@
 //
 // The whole line is read and each argument is returned whole, however long:
 // cutting a path short would open a different file or none at all. Whether
-// a path fits the program's 260-byte path buffers is a separate question
-// (FindPathProblem).
+// a path fits the system's plain path limit is a separate question
+// (FindPathProblem). The line is UTF-8, from the system's wide one.
 #pragma once
 
 #include <string>
@@ -28,12 +28,15 @@ CommandLineArgs ParseCommandLine(std::string_view commandLine);
 // Why a path the program was given cannot be opened before even trying.
 enum class PathProblem {
   None,
-  TooLong,            // does not fit a path buffer with its zero (259 bytes)
-  UnusableCharacter,  // holds "?": Windows put it where the file's name has a
-                      // character the ANSI code page cannot show
+  TooLong,            // over 259 UTF-16 units, the system's plain path
+                      // limit; where long paths are allowed, more than the
+                      // document's path buffer holds
+  UnusableCharacter,  // holds "?", which no file name can (outside the "\\?\"
+                      // prefix); a program of the ANSI code page gets it for
+                      // a character that code page cannot show
 };
 
-PathProblem FindPathProblem(std::string_view path);
+PathProblem FindPathProblem(std::string_view path, bool longPathsAllowed = false);
 
 // The program's folder must hold the working copy and the copy that
 // replaces it on every write; a folder whose paths for them do not fit

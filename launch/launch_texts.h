@@ -7,11 +7,11 @@ namespace belmo::text {
 
 // Paths the program was given (command line, a second start) that it cannot use.
 inline constexpr char kPathTooLong[] =
-    "ファイルのパスが長すぎるため開けません。開けるのは259バイト(全角文字は1文字2バイト)までのパスです。ファイルを浅いフォルダに移すか、名前を短くしてから開いてください。";
+    "ファイルのパスが長すぎるため開けません。開けるのは259文字までのパスです。ファイルを浅いフォルダに移すか、名前を短くしてから開いてください。";
 inline constexpr char kPathHasUnusableCharacters[] =
     "ファイルまたはフォルダの名前に、このプログラムでは使えない文字が含まれているため開けません。名前を変更してから開いてください。";
 inline constexpr char kProgramFolderTooLong[] =
-    "ベルモのあるフォルダのパスが長すぎるため起動できません。一時ファイルを置くフォルダのパスは240バイト(全角文字は1文字2バイト)までです。ベルモを浅いフォルダに移してから起動してください。";
+    "ベルモのあるフォルダのパスが長すぎるため起動できません。一時ファイルを置くフォルダのパスは240文字までです。ベルモを浅いフォルダに移してから起動してください。";
 inline constexpr char kProgramFolderHasUnusableCharacters[] =
     "ベルモのあるフォルダの名前に、このプログラムでは使えない文字が含まれているため起動できません。フォルダの名前を変更してから起動してください。";
 

@@ -36,7 +36,7 @@ std::string ProgramMutexName(uint64_t folderKey) {
 // then the program's own state decides, as it would for Open.
 HandedFileAction DecideHandedFile(std::string_view path, const HandedFileSituation& situation) {
   if (path.empty()) return HandedFileAction::ComeForward;
-  switch (FindPathProblem(path)) {
+  switch (FindPathProblem(path, situation.longPathsAllowed)) {
     case PathProblem::TooLong: return HandedFileAction::RefuseTooLong;
     case PathProblem::UnusableCharacter: return HandedFileAction::RefuseUnusableCharacter;
     case PathProblem::None: break;

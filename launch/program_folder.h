@@ -29,6 +29,8 @@ struct HandedFileSituation {
                              // during playback)
   bool ending = false;       // the exit sequence runs: the window goes
                              // before the file's turn would come
+  bool longPathsAllowed = false;  // the system takes paths past 259
+                                  // characters
 };
 
 enum class HandedFileAction {

@@ -29,6 +29,8 @@
 #include "window/message_box_win.h"
 #include "window/window_layout_win.h"
 #include "window/window_texts.h"
+#include "window/utf8_path.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
@@ -92,8 +94,7 @@ const char* const kColumns[] = {text::kColumnStart, text::kColumnEnd, text::kCol
 constexpr int kColumnWidths[] = {55, 55, 45, 85, 70};
 
 void ShowNamed(const char* message, const std::string& path) {
-  const std::string text = std::string(message) + "\n" + path;
-  MessageBoxA(Ui.Window, text.c_str(), text::kProductName, MB_OK | MB_ICONWARNING);
+  ShowProductMessageWithName(Ui.Window, message, path, MB_OK | MB_ICONWARNING);
 }
 
 int SelectedRow() {
@@ -173,17 +174,32 @@ std::string LabelAsUtf8(const std::string& label) {
   return utf8 ? label : Recode(label, 932, CP_UTF8);
 }
 
-bool ChooseFile(bool save, char (&path)[MAX_PATH]) {
-  OPENFILENAMEA dialog = {};
+// The filters end in two zero bytes, which a text's length does not count.
+std::wstring WideFilter(const char* filter) {
+  const char* end = filter;
+  while (end[0] != '\0' || end[1] != '\0') ++end;
+  return WideOfCp932(std::string_view(filter, static_cast<size_t>(end - filter) + 2));
+}
+
+// The wide dialog, so that a label file of any name can be chosen; *path
+// (UTF-8) is the name offered and the one chosen.
+bool ChooseFile(bool save, std::string* path) {
+  constexpr DWORD kUnits = 1024;
+  const std::wstring filter = WideFilter(save ? text::kLabelFilter : text::kPlacesFilter);
+  std::wstring file = WideOf(*path);
+  file.resize(kUnits, L'\0');
+  OPENFILENAMEW dialog = {};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = Ui.Window;
-  dialog.lpstrFilter = save ? text::kLabelFilter : text::kPlacesFilter;
-  dialog.lpstrFile = path;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrDefExt = "txt";
+  dialog.lpstrFilter = filter.c_str();
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = kUnits;
+  dialog.lpstrDefExt = L"txt";
   dialog.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
                  (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-  return save ? GetSaveFileNameA(&dialog) != 0 : GetOpenFileNameA(&dialog) != 0;
+  if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return false;
+  *path = Utf8Of(file.c_str());
+  return true;
 }
 
 // A transcript: the words asked for become rows where they were spoken.
@@ -241,19 +257,17 @@ void ImportFile(const std::string& path) {
 
 void OnImport() {
   if (!Editable()) return;
-  char path[MAX_PATH] = {};
-  if (!ChooseFile(false, path)) return;
+  std::string path;
+  if (!ChooseFile(false, &path)) return;
   ImportFile(path);
 }
 
 void OnExport() {
-  char path[MAX_PATH] = {};
-  std::string suggested = FileNamePart(Document.Title);
-  const size_t dot = suggested.rfind('.');
-  if (dot != std::string::npos) suggested.resize(dot);
-  suggested += ".txt";
-  if (suggested.size() < sizeof path) suggested.copy(path, sizeof path - 1);
-  if (!ChooseFile(true, path)) return;
+  std::string path = Utf8FileName(Document.Title);
+  const size_t dot = path.rfind('.');
+  if (dot != std::string::npos) path.resize(dot);
+  path += ".txt";
+  if (!ChooseFile(true, &path)) return;
   const std::string labels = Places.ToLabelText(text::kPlaceStatesUtf8);
   Win32FileStore files;
   std::unique_ptr<FileWriter> writer = files.BeginReplace(path);

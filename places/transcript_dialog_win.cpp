@@ -15,6 +15,7 @@
 #include "window/dpi_win.h"
 #include "window/window_layout_win.h"
 #include "window/window_texts.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
@@ -150,8 +151,8 @@ bool Search() {
   int64_t latest = 0;
   for (const TranscriptMatch& match : findings.matches) latest = std::max(latest, match.endMs);
   if (latest > Question.LengthMs + kPastEndToleranceMs) {
-    const std::string message = std::string(text::kFindPastEnd) + "\n" + Question.Path;
-    MessageBoxA(Question.Ui.Window, message.c_str(), text::kProductName, MB_OK | MB_ICONWARNING);
+    ShowProductMessageWithName(Question.Ui.Window, text::kFindPastEnd, Question.Path,
+                               MB_OK | MB_ICONWARNING);
     return false;
   }
   Question.Found =

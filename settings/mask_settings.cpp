@@ -11,6 +11,10 @@ namespace belmo {
 namespace {
 
 constexpr int kKeyCount = 8;
+// The tenth value is the waveform choice, the eleventh the UTF-8 path.
+constexpr int kUtf8PathValue = kKeyCount + 1;
+// A path the system takes with its long-path prefix, in UTF-8.
+constexpr size_t kMaxUtf8PathBytes = 32767 * 3;
 
 // Low bits of the rounded value: out-of-range numbers wrap instead of
 // saturating, so "-1" becomes 255 for a byte.
@@ -63,11 +67,19 @@ std::vector<std::optional<std::string>> ValuesByPosition(std::string_view text, 
 
 }  // namespace
 
-MaskSettings ParseSettingsText(std::string_view text) {
+MaskSettings ParseSettingsText(std::string_view text, const PathLineForm& form) {
   MaskSettings s;
-  const auto values = ValuesByPosition(text, kKeyCount);
+  const bool wide = form.FromLine != nullptr;
+  const auto values = ValuesByPosition(text, wide ? kUtf8PathValue + 1 : kKeyCount);
   for (int key = 0; key < kKeyCount; ++key) {
     if (values[key]) Store(s, key, *values[key]);
+  }
+  if (!wide) return s;
+  const auto& utf8 = values[kUtf8PathValue];
+  if (utf8 && !utf8->empty()) {
+    s.OverWriteFilePath = utf8->substr(0, kMaxUtf8PathBytes);
+  } else {
+    s.OverWriteFilePath = form.FromLine(s.OverWriteFilePath);
   }
   return s;
 }
@@ -79,7 +91,11 @@ DisplaySettings ParseDisplaySettings(std::string_view text) {
   return display;
 }
 
-std::string FormatSettingsText(const MaskSettings& s, const DisplaySettings& display) {
+std::string FormatSettingsText(const MaskSettings& s, const DisplaySettings& display,
+                               const PathLineForm& form) {
+  std::string line = s.OverWriteFilePath;
+  const bool fits = form.ToLine == nullptr || form.ToLine(s.OverWriteFilePath, &line);
+  if (!fits) line.clear();
   std::string text = "[Settings]\r\n";
   text += "SinHz=" + NumberToText(s.SinHz) + "\r\n";
   text += "SindB=" + NumberToText(s.SindB) + "\r\n";
@@ -87,13 +103,18 @@ std::string FormatSettingsText(const MaskSettings& s, const DisplaySettings& dis
   text += "VoicePitch=" + NumberToText(s.VoicePitch) + "\r\n";
   text += "VoiceSample=" + NumberToText(s.VoiceSample) + "\r\n";
   text += "FFTSample=" + NumberToText(static_cast<double>(s.FFTSample)) + "\r\n";
-  text += "OverWriteFilePath=" + s.OverWriteFilePath + "\r\n";
+  text += "OverWriteFilePath=" + line + "\r\n";
   text += "OverWriteType=" + NumberToText(static_cast<double>(s.OverWriteType)) + "\r\n";
-  if (display.ShowWaveform) text += "ShowWaveform=1\r\n";
+  if (!fits) {
+    text += display.ShowWaveform ? "ShowWaveform=1\r\n" : "ShowWaveform=0\r\n";
+    text += "OverWriteFileUTF8=" + s.OverWriteFilePath + "\r\n";
+  } else if (display.ShowWaveform) {
+    text += "ShowWaveform=1\r\n";
+  }
   return text;
 }
 
-SettingsFile ReadSettingsFileWithDisplay(const std::string& path) {
+SettingsFile ReadSettingsFileWithDisplay(const std::string& path, const PathLineForm& form) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return SettingsFile();
 
@@ -105,7 +126,7 @@ SettingsFile ReadSettingsFileWithDisplay(const std::string& path) {
   std::fclose(file);
   // Half a file could shift every key; defaults are the safer guess.
   if (failed) return SettingsFile();
-  return {ParseSettingsText(text), ParseDisplaySettings(text)};
+  return {ParseSettingsText(text, form), ParseDisplaySettings(text)};
 }
 
 MaskSettings ReadSettingsFile(const std::string& path) {
@@ -113,8 +134,8 @@ MaskSettings ReadSettingsFile(const std::string& path) {
 }
 
 bool WriteSettingsFile(const MaskSettings& settings, const std::string& path,
-                       const DisplaySettings& display) {
-  const std::string text = FormatSettingsText(settings, display);
+                       const DisplaySettings& display, const PathLineForm& form) {
+  const std::string text = FormatSettingsText(settings, display, form);
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();

@@ -16,6 +16,7 @@
 #include "settings/settings_texts.h"
 #include "settings/settings_ui_win.h"
 #include "window/message_box_win.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
@@ -145,8 +146,8 @@ PreviewShell& Preview() {
 // The overwrite-source dialog's buffers keep the last chosen file, which
 // the next dialog offers as its initial name.
 struct OverwriteDialogBuffers {
-  char File[260] = {};
-  char Title[260] = {};
+  wchar_t File[1024] = {};
+  wchar_t Title[1024] = {};
 };
 
 OverwriteDialogBuffers OverwriteDialog;
@@ -172,17 +173,21 @@ void OnPreviewButton(HWND page, PreviewPage which) {
 // A Save-type dialog that insists on an existing file. The choice lands in
 // the path box only; MaskSettings changes with OK.
 void OnBrowse() {
-  OPENFILENAMEA dialog = {};
+  // Wide, so that a source of any name can be chosen.
+  const std::wstring filter =
+      WideOfCp932(std::string_view(text::kOverwriteFilter, sizeof text::kOverwriteFilter));
+  const std::wstring extension = WideOfCp932(text::kOverwriteDefaultExtension);
+  OPENFILENAMEW dialog = {};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = nullptr;
-  dialog.lpstrFilter = text::kOverwriteFilter;
+  dialog.lpstrFilter = filter.c_str();
   dialog.lpstrFile = OverwriteDialog.File;
-  dialog.nMaxFile = sizeof OverwriteDialog.File;
+  dialog.nMaxFile = sizeof OverwriteDialog.File / sizeof OverwriteDialog.File[0];
   dialog.lpstrFileTitle = OverwriteDialog.Title;
-  dialog.nMaxFileTitle = sizeof OverwriteDialog.Title;
-  dialog.lpstrDefExt = text::kOverwriteDefaultExtension;
+  dialog.nMaxFileTitle = sizeof OverwriteDialog.Title / sizeof OverwriteDialog.Title[0];
+  dialog.lpstrDefExt = extension.c_str();
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (GetSaveFileNameA(&dialog)) SetWindowTextA(SettingsUi.PathBox, OverwriteDialog.File);
+  if (GetSaveFileNameW(&dialog)) SetWindowTextW(SettingsUi.PathBox, OverwriteDialog.File);
 }
 
 bool OnPageButton(HWND page, HWND button) {

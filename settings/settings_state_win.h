@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "settings/mask_settings.h"
+#include "settings/settings_path_line_win.h"
 
 namespace belmo {
 
@@ -35,12 +36,12 @@ inline void ReplaceSettings(const MaskSettings& values) {
 }
 
 inline void ReadSettings() {
-  const SettingsFile file = ReadSettingsFileWithDisplay(kSettingsFileName);
+  const SettingsFile file = ReadSettingsFileWithDisplay(kSettingsFileName, Cp932PathLine());
   ReplaceSettings(file.Masks);
   Settings.Display = file.Display;
 }
 inline void WriteSettings() {
-  WriteSettingsFile(CurrentSettings(), kSettingsFileName, Settings.Display);
+  WriteSettingsFile(CurrentSettings(), kSettingsFileName, Settings.Display, Cp932PathLine());
 }
 
 }  // namespace belmo

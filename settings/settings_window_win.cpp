@@ -19,6 +19,7 @@
 #include "window/message_box_win.h"
 #include "window/window_layout_win.h"
 #include "window/worker_threads_win.h"
+#include "window/wide_text_win.h"
 
 namespace belmo {
 namespace {
@@ -26,7 +27,6 @@ namespace {
 constexpr int kClientWidth = 200;
 constexpr int kClientHeight = 260;
 constexpr int kTabHeight = 230;
-constexpr int kPathTextBytes = 260;
 
 // True from the menu command that starts the settings thread until that
 // thread ends: a second command finds the window instead of a second one.
@@ -100,7 +100,7 @@ void LoadTexts(const SettingsForm& form) {
   SetWindowTextA(ui.SindBBox, form.SindB.c_str());
   SetWindowTextA(ui.VoicePitchBox, form.VoicePitch.c_str());
   SetWindowTextA(ui.SampleWaveformsBox, form.SampleWaveforms.c_str());
-  SetWindowTextA(ui.PathBox, form.OverwritePath.c_str());
+  SetWindowTextUtf8(ui.PathBox, form.OverwritePath);
 }
 
 LONG TabsRight() {
@@ -192,7 +192,11 @@ bool DocumentIsOpen() {
 
 void CreateSettingsWindow() {
   SettingsWindowUi& ui = SettingsUi;
-  const SettingsForm form = FormOf(CurrentSettings());
+  const MaskSettings current = CurrentSettings();
+  SettingsForm form = FormOf(current);
+  // The form cuts a path to 259 bytes of code page 932; the box shows the
+  // UTF-8 name whole, as the file functions take it.
+  form.OverwritePath = current.OverWriteFilePath;
   ui.Window = CreateScaledWindow(WS_EX_APPWINDOW, "SETWINDOW", text::kSettingsCaption,
                                  kWindowStyle, kClientWidth, kClientHeight, false);
   OpenSettingsWindowHandle = ui.Window;
@@ -251,7 +255,9 @@ bool IsSettingsWindow(HWND window) { return window && window == OpenSettingsWind
 // OK stores first and checks afterwards: values that fail stay stored, and
 // then a close request refuses too, until they are corrected.
 void OnOk(HWND window) {
-  const MaskSettings stored = SettingsOf(ReadSettingsForm());
+  const SettingsForm form = ReadSettingsForm();
+  MaskSettings stored = SettingsOf(form);
+  stored.OverWriteFilePath = form.OverwritePath;  // whole, as shown
   ReplaceSettings(stored);
   if (const char* refusal = OkRefusalText(CheckSettings(stored))) {
     ShowProductMessage(refusal, MB_OK | MB_ICONWARNING);
@@ -340,7 +346,7 @@ SettingsForm ReadSettingsForm() {
   form.SampleWaveforms = BoxText(ui.SampleWaveformsBox, kEditTextBytes);
   form.FftChecked = Checked(ui.FftRadio);
   form.FftSelection = static_cast<int>(SendMessageA(ui.FftSizeList, CB_GETCURSEL, 0, 0));
-  form.OverwritePath = BoxText(ui.PathBox, kPathTextBytes);
+  form.OverwritePath = WindowTextUtf8(ui.PathBox);
   form.ContinuousChecked = Checked(ui.ContinuousRadio);
   return form;
 }

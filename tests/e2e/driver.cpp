@@ -163,6 +163,18 @@ bool Belmo::StartRaw(const std::string& commandLine, const std::string& currentD
   return true;
 }
 
+bool Belmo::StartRaw(const std::wstring& commandLine, const std::wstring& currentDir) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  std::wstring line = commandLine;
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      currentDir.c_str(), &startup, &process_)) {
+    return false;
+  }
+  WaitForInputIdle(process_.hProcess, 5000);
+  return true;
+}
+
 HWND Belmo::WaitMainWindow(int timeoutMs) {
   for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
     MainSearch search = {Pid(), nullptr};
@@ -415,6 +427,16 @@ std::vector<uint8_t> OneSecondWave() {
   return PcmWave(1, 8000, 16, samples);
 }
 
+// Waits for a started process to end; its exit code.
+static int ExitCodeOf(PROCESS_INFORMATION& process) {
+  WaitForSingleObject(process.hProcess, 30000);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return static_cast<int>(code);
+}
+
 int RunMaskTool(const std::string& arguments, const std::string& in, const std::string& out,
                 const std::string& err) {
   char driver[MAX_PATH] = {};
@@ -443,13 +465,29 @@ int RunMaskTool(const std::string& arguments, const std::string& in, const std::
   for (HANDLE stream : streams) {
     if (stream != INVALID_HANDLE_VALUE) CloseHandle(stream);
   }
-  if (!started) return -1;
-  WaitForSingleObject(process.hProcess, 30000);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  return static_cast<int>(code);
+  return started ? ExitCodeOf(process) : -1;
+}
+
+int RunMaskTool(const std::wstring& arguments, const std::wstring& messages) {
+  wchar_t driver[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, driver, MAX_PATH);
+  std::wstring exe(driver);
+  exe = exe.substr(0, exe.find_last_of(L'\\')) + L"\\belmo-mask.exe";
+  std::wstring line = L"\"" + exe + L"\" " + arguments;
+  SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+  HANDLE output = CreateFileW(messages.c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0,
+                              nullptr);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  PROCESS_INFORMATION process = {};
+  const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+  return started ? ExitCodeOf(process) : -1;
 }
 
 }  // namespace e2e

@@ -42,6 +42,8 @@ class Belmo {
              const std::string& currentDir = "");
   // Starts with an exact command line (for the command-line parsing cases).
   bool StartRaw(const std::string& commandLine, const std::string& currentDir);
+  // The same through the wide function, for names outside code page 932.
+  bool StartRaw(const std::wstring& commandLine, const std::wstring& currentDir);
 
   HWND WaitMainWindow(int timeoutMs = 10000);
   HWND Main() const { return main_; }
@@ -132,6 +134,9 @@ bool Screenshot(HWND window, const std::string& name);
 // them over); its exit code, or -1 when it did not start.
 int RunMaskTool(const std::string& arguments, const std::string& in = "",
                 const std::string& out = "", const std::string& err = "");
+// The same through the wide command line, for names outside code page 932,
+// with both output streams on the file messages.
+int RunMaskTool(const std::wstring& arguments, const std::wstring& messages);
 
 // Files.
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

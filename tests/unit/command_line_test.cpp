@@ -132,6 +132,30 @@ TEST(FindPathProblem, NamesWhatCannotBeOpened) {
   }
 }
 
+// The system's limit is in UTF-16 units, not bytes: a Hangul name takes
+// three bytes a character and fits, a kanji outside the basic plane counts
+// two. Where long paths are allowed only the document's buffer limits.
+TEST(FindPathProblem, CountsWhatTheSystemCounts) {
+  std::string hangul = "C:\\";
+  for (int i = 0; i < 200; ++i) hangul += u8"녹";  // 203 units, 603 bytes
+  std::string rare = "C:\\";
+  for (int i = 0; i < 129; ++i) rare += u8"𠮷";  // 261 units, 519 bytes
+  const struct {
+    std::string path;
+    PathProblem plain, longPaths;
+  } cases[] = {
+      {hangul, PathProblem::None, PathProblem::None},
+      {rare, PathProblem::TooLong, PathProblem::None},
+      {"C:\\" + std::string(300, 'a'), PathProblem::TooLong, PathProblem::None},
+      {"C:\\" + std::string(4092, 'a'), PathProblem::TooLong, PathProblem::None},
+      {"C:\\" + std::string(4093, 'a'), PathProblem::TooLong, PathProblem::TooLong},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FindPathProblem(c.path), c.plain) << c.path.size();
+    EXPECT_EQ(FindPathProblem(c.path, true), c.longPaths) << c.path.size();
+  }
+}
+
 // The refusal names 240 bytes: with \temp.tmp.belmo-new beside them, 259.
 TEST(FindProgramFolderProblem, LeavesRoomForTheWorkingCopyBesideTheProgram) {
   EXPECT_EQ(FindProgramFolderProblem("C:\\" + std::string(237, 'a')), PathProblem::None);

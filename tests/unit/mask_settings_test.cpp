@@ -245,5 +245,74 @@ TEST(DisplaySettings, TenthValueIsTheWaveformChoice) {
   }
 }
 
+// A line form like Windows' code page: it holds ASCII only, up to 259 bytes.
+bool AsciiLine(const std::string& path, std::string* line) {
+  *line = path;
+  if (path.size() > 259) return false;
+  for (char c : path) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+std::string LineAsIs(const std::string& line) { return line; }
+
+// A path the ninth line can hold leaves the file byte for byte as before;
+// one it cannot hold goes to an eleventh line, which this version reads
+// back and a version that knows only ten keys never sees: it finds no
+// overwrite file and every other value as written.
+TEST(SettingsPathLine, OnlyAPathTheLineCannotHoldTakesTheEleventhLine) {
+  const PathLineForm form{AsciiLine, LineAsIs};
+  const std::string korean = u8"C:\\녹음\\인터뷰.wav";
+  const std::string longPath = "C:\\" + std::string(300, 'a') + ".wav";
+  const struct {
+    std::string path;
+    bool showWaveform;
+    const char* tenthLine;  // null: the file is what every version writes
+  } cases[] = {
+      {"C:\\rec\\take.wav", false, nullptr},
+      {"C:\\rec\\take.wav", true, nullptr},
+      {korean, false, "ShowWaveform=0\r\n"},
+      {korean, true, "ShowWaveform=1\r\n"},
+      {longPath, false, "ShowWaveform=0\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path.substr(0, 40));
+    MaskSettings settings;
+    settings.SinHz = 440;
+    settings.OverWriteFilePath = c.path;
+    settings.OverWriteType = 1;
+    const DisplaySettings display{c.showWaveform};
+    const std::string text = FormatSettingsText(settings, display, form);
+    if (c.tenthLine == nullptr) {
+      EXPECT_EQ(text, FormatSettingsText(settings, display));
+    } else {
+      MaskSettings withoutPath = settings;
+      withoutPath.OverWriteFilePath.clear();
+      EXPECT_EQ(text, FormatSettingsText(withoutPath) + c.tenthLine + "OverWriteFileUTF8=" +
+                          c.path + "\r\n");
+    }
+    const MaskSettings read = ParseSettingsText(text, form);
+    ExpectSame(read, settings);
+    EXPECT_EQ(ParseDisplaySettings(text).ShowWaveform, c.showWaveform);
+
+    const MaskSettings older = ParseSettingsText(text);
+    EXPECT_EQ(older.OverWriteFilePath, c.tenthLine ? std::string() : c.path.substr(0, 259));
+    EXPECT_EQ(older.SinHz, 440);
+    EXPECT_EQ(older.OverWriteType, 1);
+  }
+}
+
+// A file of an older version: its ninth line is read through the form, and
+// an empty eleventh value leaves it alone.
+TEST(SettingsPathLine, NinthLineIsReadThroughTheForm) {
+  PathLineForm form{AsciiLine, [](const std::string& line) { return "<" + line + ">"; }};
+  const std::string older = std::string(kDefaultFile).replace(
+      std::string(kDefaultFile).find("OverWriteFilePath=") + 18, 0, "C:\\a.wav");
+  EXPECT_EQ(ParseSettingsText(older, form).OverWriteFilePath, "<C:\\a.wav>");
+  EXPECT_EQ(ParseSettingsText(older + "ShowWaveform=0\r\nOverWriteFileUTF8=\r\n", form)
+                .OverWriteFilePath,
+            "<C:\\a.wav>");
+}
+
 }  // namespace
 }  // namespace belmo
