@@ -259,6 +259,20 @@ class Settings : public ::testing::Test {
     return info.hwndFocus;
   }
 
+  // Another window of the shared display taking the activation for a
+  // moment (a program of an earlier test ending) leaves no control of the
+  // settings window focused; a key posted then would go nowhere. Active
+  // again, the window gives the focus back to the control that had it.
+  void FocusBackInside() {
+    for (int waited = 0; waited < 2000; waited += 20) {
+      HWND focus = Focused();
+      if (focus && IsChild(c_->top, focus)) return;
+      SetForegroundWindow(c_->top);
+      Sleep(20);
+    }
+    FAIL() << "the settings window did not take the focus back";
+  }
+
   void Type(HWND box, const std::string& text) {
     Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
     for (char ch : text) PostMessageA(box, WM_CHAR, static_cast<uint8_t>(ch), 0);
@@ -529,11 +543,13 @@ TEST_F(Settings, KeyboardChainsFollowThePageOnShowAndArrowsMoveTheRadioChoice) {
   SettingsControls& c = *c_;
 
   auto key = [&](UINT message, WPARAM code) {
+    ASSERT_NO_FATAL_FAILURE(FocusBackInside());
     PostMessageA(Focused(), message, code, 1);
     ASSERT_TRUE(Flush());
   };
   auto tabs = [&](std::initializer_list<HWND> chain) {
     for (HWND next : chain) {
+      ASSERT_NO_FATAL_FAILURE(FocusBackInside());
       HWND from = Focused();
       key(WM_CHAR, VK_TAB);
       EXPECT_EQ(c.Name(Focused()), c.Name(next)) << "Tab from " << c.Name(from);
