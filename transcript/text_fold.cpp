@@ -29,66 +29,6 @@ constexpr Fold Ignored() { return {Kind::Ignored, 0}; }
 
 }  // namespace
 
-bool NextCodePoint(std::string_view text, size_t* at, char32_t* c) {
-  const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
-  const uint8_t lead = byte(*at);
-  if (lead < 0x80) {
-    *c = lead;
-    ++*at;
-    return true;
-  }
-  size_t length = 0;
-  char32_t value = 0;
-  char32_t least = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, value = lead & 0x1F, least = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, value = lead & 0x0F, least = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, value = lead & 0x07, least = 0x10000;
-  } else {
-    ++*at;
-    return false;
-  }
-  if (*at + length > text.size()) {
-    ++*at;
-    return false;
-  }
-  for (size_t i = 1; i < length; ++i) {
-    const uint8_t next = byte(*at + i);
-    if ((next & 0xC0) != 0x80) {
-      ++*at;
-      return false;
-    }
-    value = value << 6 | (next & 0x3F);
-  }
-  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-    ++*at;
-    return false;
-  }
-  *at += length;
-  *c = value;
-  return true;
-}
-
-void AppendUtf8(char32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | c >> 6));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | c >> 12));
-    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | c >> 18));
-    out->push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 namespace {
 
 Fold FoldAscii(char32_t c) {
@@ -228,14 +168,6 @@ char32_t SemiVoicedOf(char32_t c) {
 
 }  // namespace
 
-bool IsUtf8(std::string_view text) {
-  size_t at = 0;
-  char32_t c;
-  while (at < text.size()) {
-    if (!NextCodePoint(text, &at, &c)) return false;
-  }
-  return true;
-}
 
 Separator FoldText(std::string_view text, std::vector<FoldedChar>* out) {
   Separator pending = Separator::None;

@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "window/utf8_path.h"
+
 namespace belmo {
 
 // What stood between a folded character and the one before it.
@@ -38,17 +40,6 @@ struct FoldedChar {
   char32_t c = 0;
   Separator before = Separator::None;
 };
-
-// One code point of text at *at, *at moved past it. False for a malformed
-// sequence, with *at past its first byte.
-bool NextCodePoint(std::string_view text, size_t* at, char32_t* c);
-
-// c (at most U+10FFFF) in UTF-8.
-void AppendUtf8(char32_t c, std::string* out);
-
-// True when text is well-formed UTF-8 (no overlong forms, surrogates or
-// code points past U+10FFFF).
-bool IsUtf8(std::string_view text);
 
 // Appends the folded characters of text (UTF-8, checked by IsUtf8) to out.
 // Returns the separator after the last one: the next text's first

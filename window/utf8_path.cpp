@@ -6,71 +6,88 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 
 // The code point at text[*i], advancing *i past it; a malformed sequence
-// (stray continuation byte, overlong form, surrogate, past U+10FFFF, cut
-// short) gives U+FFFD and advances one byte.
-char32_t NextCodePoint(std::string_view text, size_t* i) {
-  const unsigned char lead = static_cast<unsigned char>(text[*i]);
-  int extra = 0;
+// gives U+FFFD.
+char32_t CodePointOrReplacement(std::string_view text, size_t* i) {
   char32_t c = 0;
-  char32_t minimum = 0;
+  return NextCodePoint(text, i, &c) ? c : kReplacement;
+}
+
+}  // namespace
+
+bool NextCodePoint(std::string_view text, size_t* at, char32_t* c) {
+  const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
+  const uint8_t lead = byte(*at);
   if (lead < 0x80) {
-    ++*i;
-    return lead;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    extra = 1, c = lead & 0x1F, minimum = 0x80;
+    *c = lead;
+    ++*at;
+    return true;
+  }
+  size_t length = 0;
+  char32_t value = 0;
+  char32_t least = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, value = lead & 0x1F, least = 0x80;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
-    extra = 2, c = lead & 0x0F, minimum = 0x800;
+    length = 3, value = lead & 0x0F, least = 0x800;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
-    extra = 3, c = lead & 0x07, minimum = 0x10000;
+    length = 4, value = lead & 0x07, least = 0x10000;
   } else {
-    ++*i;
-    return kReplacement;
+    ++*at;
+    return false;
   }
-  if (text.size() - *i <= static_cast<size_t>(extra)) {
-    ++*i;
-    return kReplacement;
+  if (*at + length > text.size()) {
+    ++*at;
+    return false;
   }
-  for (int k = 1; k <= extra; ++k) {
-    const unsigned char next = static_cast<unsigned char>(text[*i + k]);
+  for (size_t i = 1; i < length; ++i) {
+    const uint8_t next = byte(*at + i);
     if ((next & 0xC0) != 0x80) {
-      ++*i;
-      return kReplacement;
+      ++*at;
+      return false;
     }
-    c = (c << 6) | (next & 0x3F);
+    value = value << 6 | (next & 0x3F);
   }
-  if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-    ++*i;
-    return kReplacement;
+  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+    ++*at;
+    return false;
   }
-  *i += extra + 1;
-  return c;
+  *at += length;
+  *c = value;
+  return true;
 }
 
 void AppendUtf8(char32_t c, std::string* out) {
   if (c < 0x80) {
     out->push_back(static_cast<char>(c));
   } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out->push_back(static_cast<char>(0xC0 | c >> 6));
     out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
   } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0xE0 | c >> 12));
+    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
     out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
   } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0xF0 | c >> 18));
+    out->push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
     out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
   }
 }
 
-}  // namespace
+bool IsUtf8(std::string_view text) {
+  size_t at = 0;
+  char32_t c;
+  while (at < text.size()) {
+    if (!NextCodePoint(text, &at, &c)) return false;
+  }
+  return true;
+}
 
 std::u16string Utf16FromUtf8(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
-    const char32_t c = NextCodePoint(utf8, &i);
+    const char32_t c = CodePointOrReplacement(utf8, &i);
     if (c >= 0x10000) {
       out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
       out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
@@ -100,7 +117,7 @@ std::string Utf8FromUtf16(std::u16string_view utf16) {
 
 size_t Utf16Length(std::string_view utf8) {
   size_t units = 0;
-  for (size_t i = 0; i < utf8.size();) units += NextCodePoint(utf8, &i) >= 0x10000 ? 2 : 1;
+  for (size_t i = 0; i < utf8.size();) units += CodePointOrReplacement(utf8, &i) >= 0x10000 ? 2 : 1;
   return units;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,15 @@ namespace belmo {
 // as not found, never turned into another file's name.
 std::u16string Utf16FromUtf8(std::string_view utf8);
 std::string Utf8FromUtf16(std::u16string_view utf16);
+
+// One code point of text at *at, *at moved past it. False for a malformed
+// sequence (stray continuation byte, overlong form, surrogate, past
+// U+10FFFF, cut short), with *at past its first byte.
+bool NextCodePoint(std::string_view text, size_t* at, char32_t* c);
+// c (at most U+10FFFF) in UTF-8.
+void AppendUtf8(char32_t c, std::string* out);
+// True when text is well-formed UTF-8.
+bool IsUtf8(std::string_view text);
 
 // What a UTF-8 name counts in the system's limits, which are in UTF-16
 // units (a character outside the basic plane counts two).
