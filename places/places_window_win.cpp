@@ -224,12 +224,22 @@ void ImportTranscript(const std::string& content, const std::string& path) {
 // list changes only when the whole file could be taken.
 void ImportFile(const std::string& path) {
   Win32FileStore files;
-  std::vector<uint8_t> bytes;
-  if (!files.ReadWhole(path, &bytes)) {
+  const std::unique_ptr<FileView> view = files.OpenView(path);
+  if (!view) {
     ShowNamed(text::kPlacesFileNotRead, path);
     return;
   }
-  const std::string content(bytes.begin(), bytes.end());
+  // A transcript of many hours is a few megabytes; a file far larger is a
+  // recording or an archive chosen by mistake, and copying it for the
+  // readers could take the memory the recording needs.
+  constexpr size_t kLargestListFile = size_t{64} << 20;
+  if (view->Size() > kLargestListFile) {
+    ShowNamed(text::kPlacesFileNotUnderstood, path);
+    return;
+  }
+  const std::string content =
+      view->Size() == 0 ? std::string()
+                        : std::string(reinterpret_cast<const char*>(view->Data()), view->Size());
   std::vector<ListedRange> ranges;
   int badLine = 0;
   if (!ReadRangesText(content, &ranges, &badLine) || ranges.empty()) {
