@@ -61,6 +61,9 @@ void ExitApplication() {
   EndWorkerThreads();
   DestroyWindow(MainUi.MainWindow);
   MainUi.MainWindow = nullptr;
+  // The image is a view of the working copy, and the system does not
+  // remove a file that is mapped.
+  Document.Image.clear();
   Win32FileStore files;
   RemoveWorkingCopy(Document.WorkingCopyPath, files);
   // A file dialog may have moved the current directory away.

@@ -39,9 +39,48 @@ class GatheringWriter : public FileWriter {
   bool failed_ = false;
 };
 
+// A copy the store wrote at its copy name, put in place by a rename.
+class CopyAtName : public FileWriter {
+ public:
+  CopyAtName(FileStore& files, std::string copy, std::string target)
+      : files_(files), copy_(std::move(copy)), target_(std::move(target)) {}
+  ~CopyAtName() override {
+    if (!committed_) files_.Remove(copy_);
+  }
+  // The content is whole already.
+  bool Append(const uint8_t*, size_t) override { return false; }
+  bool Commit() override {
+    committed_ = files_.Rename(copy_, target_);
+    return committed_;
+  }
+  std::string PendingPath() const override { return copy_; }
+
+ private:
+  FileStore& files_;
+  std::string copy_;
+  std::string target_;
+  bool committed_ = false;
+};
+
+class BlockImage : public FileImage {
+ public:
+  explicit BlockImage(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  uint8_t* Data() override { return bytes_.data(); }
+  size_t Size() const override { return bytes_.size(); }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
 }  // namespace
 
 std::string PendingPathOf(const std::string& path) { return path + ".belmo-new"; }
+
+std::string CopyPathOf(const std::string& path) { return path + ".belmo-copy"; }
+
+std::unique_ptr<FileImage> MakeBlockImage(std::vector<uint8_t> bytes) {
+  return std::make_unique<BlockImage>(std::move(bytes));
+}
 
 std::unique_ptr<FileView> FileStore::OpenView(const std::string& path) {
   std::vector<uint8_t> bytes;
@@ -49,10 +88,28 @@ std::unique_ptr<FileView> FileStore::OpenView(const std::string& path) {
   return std::make_unique<BlockView>(std::move(bytes));
 }
 
-bool FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
-                                 const std::string& /*copyPath*/, bool* copied) {
-  *copied = false;
-  return ReadWhole(path, bytes);
+bool FileStore::Rename(const std::string& from, const std::string& to) {
+  std::vector<uint8_t> bytes;
+  return ReadWhole(from, &bytes) && WriteWhole(to, bytes.data(), bytes.size(), true) &&
+         Remove(from);
+}
+
+std::unique_ptr<FileWriter> FileStore::CopyBeside(const std::string& from,
+                                                  const std::string& to) {
+  std::vector<uint8_t> bytes;
+  const std::string copy = CopyPathOf(to);
+  if (!ReadWhole(from, &bytes)) return nullptr;
+  if (!WriteWhole(copy, bytes.data(), bytes.size(), true)) {
+    Remove(copy);
+    return nullptr;
+  }
+  return std::make_unique<CopyAtName>(*this, copy, to);
+}
+
+std::unique_ptr<FileImage> FileStore::OpenImage(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (!ReadWhole(path, &bytes)) return nullptr;
+  return MakeBlockImage(std::move(bytes));
 }
 
 bool FileStore::WriteAt(const std::string& path, uint64_t offset, const uint8_t* bytes,

@@ -35,19 +35,74 @@ bool IsDecimalText(const std::string& text) {
   return digits;
 }
 
-// Playback and the next load use the working copy, so after a failed load it
-// must again hold what the document holds: the open image, or nothing.
-void RestoreWorkingCopy(WavDocument& document, FileStore& files) {
-  if (document.IsOpen()) {
-    ReplaceWorkingCopy(document, files);
-  } else {
-    RemoveWorkingCopy(BufferText(document.WorkingCopyPath), files);
-  }
-}
-
-int32_t LengthOfData(const std::vector<uint8_t>& bytes, const WaveFormat& format) {
+int32_t LengthOfData(const ImageBytes& bytes, const WaveFormat& format) {
   const int64_t length = LengthMsByChunks(bytes.data(), bytes.size(), format);
   return length > std::numeric_limits<int32_t>::max() ? 0 : static_cast<int32_t>(length);
+}
+
+// The device measures the working copy, so the length of a file not yet
+// loaded is known only once its copy holds the working copy's name. 0 when
+// the device cannot tell; a format the device may not take is measured by
+// its data chunk instead.
+int32_t MeasureLength(const std::string& workingCopy, const ImageBytes& image,
+                      const WaveFormat& format, SoundDevice& device) {
+  int32_t lengthMs = 0;
+  if (!QueryLengthMs(workingCopy, device, &lengthMs) || lengthMs < 1) {
+    lengthMs = format.IsPlainPcm() ? 0 : LengthOfData(image, format);
+  }
+  return lengthMs < 1 ? 0 : lengthMs;
+}
+
+void TakeImage(WavDocument& document, ImageBytes&& image, const WaveFormat& format,
+               int32_t lengthMs) {
+  // Moving, not copying: the previous image is let go here (a view of the
+  // working copy is unmapped) and a large file is never held twice.
+  document.Image = std::move(image);
+  document.Format = format;
+  document.LengthMs = lengthMs;
+  document.ChangeCount = 0;
+}
+
+// A working copy left over by a crash is loaded from its own place: its
+// image is a view of it, and it may be the only copy of the user's edits,
+// so it is neither rewritten nor removed when the load fails.
+LoadOutcome LoadLeftWorkingCopy(const std::string& workingCopy, FileStore& files,
+                                SoundDevice& device, WavDocument& document,
+                                FormatClaim* claim) {
+  // First the edit a crash interrupted.
+  const bool journalLeft = !FinishInterruptedUpdate(workingCopy, files);
+  std::unique_ptr<FileImage> opened = files.OpenImage(workingCopy);
+  if (!opened) return LoadOutcome::Unreadable;
+  if (opened->Size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+    return LoadOutcome::TooLarge;
+  }
+  ImageBytes image(std::move(opened));
+  // The copy on the disk then lacks the last edit: the image has it, and
+  // the copy is written whole at the next edit.
+  const bool copyLacksEdit = journalLeft && ApplyInterruptedUpdate(workingCopy, &image, files);
+  WaveFormat format;
+  const WaveCheck check = InspectWaveImage(image.data(), image.size(), &format, claim);
+  if (check != WaveCheck::Ok) return LoadOutcomeOf(check);
+  const int32_t lengthMs = MeasureLength(workingCopy, image, format, device);
+  if (lengthMs < 1) return LoadOutcome::LengthUnknown;
+  TakeImage(document, std::move(image), format, lengthMs);
+  document.HasSavedFile = false;
+  document.WorkingCopyInStep = !copyLacksEdit;
+  return LoadOutcome::Loaded;
+}
+
+// After a failed load the working copy must again hold what the document
+// holds, for playback and the next load: the open image, or nothing.
+void PutBackWorkingCopy(WavDocument& document, bool movedAside, FileStore& files) {
+  const std::string workingCopy = BufferText(document.WorkingCopyPath);
+  if (!movedAside || !files.Rename(AsidePathOf(workingCopy), workingCopy)) {
+    files.Remove(workingCopy);
+  }
+  if (!document.IsOpen()) {
+    RemoveWorkingCopy(workingCopy, files);
+  } else if (!movedAside) {
+    ReplaceWorkingCopy(document, files);
+  }
 }
 
 }  // namespace
@@ -88,74 +143,61 @@ bool QueryLengthMs(const std::string& workingCopyPath, SoundDevice& device, int3
 LoadOutcome LoadWaveImage(const std::string& path, FileStore& files, SoundDevice& device,
                           WavDocument& document, FormatClaim* claim) {
   const std::string workingCopy = BufferText(document.WorkingCopyPath);
-  const bool recovering = path == workingCopy;
+  if (path == workingCopy) return LoadLeftWorkingCopy(workingCopy, files, device, document, claim);
   // A file of 2 GiB or more is refused before it is read: reading it whole
   // would take long, and may fail for want of memory and be told as a
   // file that cannot be opened. Any other file its header refuses is
-  // refused before the working copy is touched, since the copy may be made
-  // while the file is read. (A left-over copy is judged once its journal
-  // is in.)
-  if (std::unique_ptr<FileView> view = files.OpenView(path)) {
+  // refused before the working copy is touched.
+  {
+    std::unique_ptr<FileView> view = files.OpenView(path);
+    if (!view) return LoadOutcome::Unreadable;
     const bool tooLarge = view->Size() > static_cast<size_t>(std::numeric_limits<int32_t>::max());
-    if (tooLarge || !recovering) {
-      WaveFormat ignored;
-      const WaveCheck check = InspectWaveImage(view->Data(), view->Size(), &ignored, claim);
-      if (tooLarge) return check == WaveCheck::Rf64 ? LoadOutcome::Rf64 : LoadOutcome::TooLarge;
-      if (check != WaveCheck::Ok) return LoadOutcomeOf(check);
-    }
+    WaveFormat ignored;
+    const WaveCheck check = InspectWaveImage(view->Data(), view->Size(), &ignored, claim);
+    if (tooLarge) return check == WaveCheck::Rf64 ? LoadOutcome::Rf64 : LoadOutcome::TooLarge;
+    if (check != WaveCheck::Ok) return LoadOutcomeOf(check);
   }
-  // A left-over working copy first gets the edit a crash interrupted.
-  const bool journalLeft = recovering && !FinishInterruptedUpdate(workingCopy, files);
-  std::vector<uint8_t> bytes;
-  // Whether the working copy already holds these bytes.
-  bool copied = false;
-  const bool read = recovering ? files.ReadWhole(path, &bytes)
-                               : ReadIntoWorkingCopy(path, workingCopy, &bytes, &copied, files);
-  if (!read) return LoadOutcome::Unreadable;
-  // The copy on the disk then lacks the last edit: the image has it, and
-  // the copy is rewritten whole at the next edit.
-  const bool copyLacksEdit = journalLeft && ApplyInterruptedUpdate(workingCopy, &bytes, files);
 
+  // The new working copy is made beside the one in use, and the image is a
+  // view of it (or its bytes read, where the store has no views).
+  std::unique_ptr<FileWriter> copy = files.CopyBeside(path, workingCopy);
+  if (!copy) return files.Exists(path) ? LoadOutcome::WorkingCopyFailed : LoadOutcome::Unreadable;
+  std::unique_ptr<FileImage> opened = files.OpenImage(copy->PendingPath());
+  if (!opened) return LoadOutcome::WorkingCopyFailed;
+  ImageBytes image(std::move(opened));
   WaveFormat format;
-  const WaveCheck check = InspectWaveImage(bytes.data(), bytes.size(), &format, claim);
-  if (check != WaveCheck::Ok) {
-    // The file changed between its header's check and the read.
-    if (copied) RestoreWorkingCopy(document, files);
-    return LoadOutcomeOf(check);
-  }
+  const WaveCheck check = InspectWaveImage(image.data(), image.size(), &format, claim);
+  // The file changed between its header's check and the copy.
+  if (check != WaveCheck::Ok) return LoadOutcomeOf(check);
 
-  // The device measures the working copy, not the file itself, so the copy
-  // has to be written before the length can be known.
-  // A working copy left over by a crash is loaded from its own place: it
-  // already holds these bytes, and it may be the only copy of the user's
-  // edits, so it is neither rewritten nor removed when the load fails.
-  if (!recovering && !copied) {
-    if (!WriteWholeWorkingCopy(workingCopy, bytes.data(), bytes.size(), files)) {
-      RestoreWorkingCopy(document, files);
-      return LoadOutcome::WorkingCopyFailed;
-    }
+  // A journal left by a patch that failed completes the open document's
+  // copy; it must never be written into the new one.
+  const std::string journal = JournalPathOf(workingCopy);
+  if (files.Exists(journal)) {
+    if (!files.Remove(journal)) return LoadOutcome::WorkingCopyFailed;
+    document.WorkingCopyInStep = false;
   }
-
-  // A file the device cannot measure has no range to select or mask, unless
-  // it is one of the formats a device may not take: those are measured by
-  // their data chunk.
-  int32_t lengthMs = 0;
-  if (!QueryLengthMs(workingCopy, device, &lengthMs) || lengthMs < 1) {
-    lengthMs = format.IsPlainPcm() ? 0 : LengthOfData(bytes, format);
+  // The copy in use is moved aside, not replaced: the open image may be a
+  // view of it (a mapped file can be renamed, never replaced), and a load
+  // that fails from here on puts it back.
+  const bool movedAside = files.Exists(workingCopy);
+  if (movedAside && !files.Rename(workingCopy, AsidePathOf(workingCopy))) {
+    return LoadOutcome::WorkingCopyFailed;
   }
+  if (!copy->Commit()) {
+    PutBackWorkingCopy(document, movedAside, files);
+    return LoadOutcome::WorkingCopyFailed;
+  }
+  const int32_t lengthMs = MeasureLength(workingCopy, image, format, device);
   if (lengthMs < 1) {
-    if (!recovering) RestoreWorkingCopy(document, files);
+    image.clear();  // a mapped file cannot be removed or replaced
+    PutBackWorkingCopy(document, movedAside, files);
     return LoadOutcome::LengthUnknown;
   }
-
-  // Moving, not copying: the previous image is released here and a large
-  // file is never held twice.
-  document.Image = std::move(bytes);
-  document.Format = format;
-  document.LengthMs = lengthMs;
-  document.ChangeCount = 0;
-  document.HasSavedFile = !recovering;
-  document.WorkingCopyInStep = !copyLacksEdit;
+  TakeImage(document, std::move(image), format, lengthMs);
+  document.HasSavedFile = true;
+  document.WorkingCopyInStep = true;
+  if (movedAside) files.Remove(AsidePathOf(workingCopy));
   return LoadOutcome::Loaded;
 }
 

@@ -37,6 +37,23 @@ class FileWriter {
   virtual std::string PendingPath() const { return std::string(); }
 };
 
+// A whole file's bytes to change in memory only: what is written to them
+// never reaches the file. A view (IsView) reads pages only when they are
+// touched, and while it lives the system (Windows) refuses to remove the
+// file or put another in its place; the file may still be renamed, and its
+// bytes written, which an untouched page then shows. Otherwise the bytes
+// were read into a block.
+class FileImage {
+ public:
+  virtual ~FileImage() = default;
+  virtual uint8_t* Data() = 0;
+  virtual size_t Size() const = 0;
+  virtual bool IsView() const { return false; }
+};
+
+// Bytes already in memory, held as a FileImage.
+std::unique_ptr<FileImage> MakeBlockImage(std::vector<uint8_t> bytes);
+
 class FileStore {
  public:
   virtual ~FileStore() = default;
@@ -59,14 +76,20 @@ class FileStore {
                        size_t size);
   virtual bool Remove(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
-  // Reads the file whole, as ReadWhole does, and may at the same time put a
-  // copy of it at copyPath as WriteWhole puts a hidden file: a load's read
-  // and its working copy in one pass. False when the read fails (copyPath is
-  // then as it was). *copied tells whether the copy is in place; where it is
-  // not, copyPath is as it was and the caller writes what was read. The
-  // plain version only reads.
-  virtual bool ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
-                                const std::string& copyPath, bool* copied);
+  // Moves the file at from to the name to, replacing a file there. False
+  // when that is refused; both are then as they were. The plain version
+  // writes from's bytes at to as a hidden file (the working copy is the one
+  // file renamed) and removes from.
+  virtual bool Rename(const std::string& from, const std::string& to);
+  // A copy of from, made whole beside to (at a name of the program's own,
+  // see CopyPathOf) and put in to's place only by Commit; dropped without
+  // a Commit, it is removed. Null when from cannot be read or the copy
+  // cannot be written. The plain version reads and writes the file whole;
+  // the real stores have the system copy it.
+  virtual std::unique_ptr<FileWriter> CopyBeside(const std::string& from, const std::string& to);
+  // The file's bytes to change in memory only. Null when it cannot be
+  // opened or read. The plain version reads it into a block.
+  virtual std::unique_ptr<FileImage> OpenImage(const std::string& path);
   // For files too large to want twice in memory. The plain versions read
   // the file whole and gather the new content for one WriteWhole; the real
   // stores map and stream instead. Null when the file cannot be opened
@@ -97,6 +120,10 @@ class StdFileStore : public FileStore {
 
 // Where a store's writer puts the new content of path until Commit.
 std::string PendingPathOf(const std::string& path);
+// Where CopyBeside puts its copy for path until Commit. Only the working
+// copy, a file of the program's own in its own folder, is copied so: a
+// file at this name is the program's too.
+std::string CopyPathOf(const std::string& path);
 
 // One command string in, a reply text out, an error code back (0 = success),
 // the shape of the multimedia command-string interface. reply is null for

@@ -7,7 +7,7 @@
 
 namespace belmo {
 
-bool RecordUndo(const std::vector<uint8_t>& image, int32_t spanStart, int32_t spanEnd,
+bool RecordUndo(ConstImageSpan image, int32_t spanStart, int32_t spanEnd,
                 UndoRecord& undo) {
   if (spanStart < 0 || spanEnd < spanStart || static_cast<size_t>(spanEnd) > image.size()) {
     return false;
@@ -76,7 +76,7 @@ void ExchangeSpan(uint8_t* span, uint8_t* saved, size_t count, std::vector<uint8
 
 }  // namespace
 
-bool ExchangeUndoBytes(std::vector<uint8_t>& image, UndoRecord& undo) {
+bool ExchangeUndoBytes(ImageSpan image, UndoRecord& undo) {
   // A record left over from another image (or from before a reload) may
   // point past this one. Every span is checked before any is exchanged.
   if (undo.IsEmpty() || undo.SwapBuffer.empty() ||

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "document/image_bytes.h"
+
 namespace belmo {
 
 constexpr size_t kUndoSwapPieceBytes = size_t{1} << 20;
@@ -38,7 +40,7 @@ struct UndoRecord {
 // releases the blocks of the record it replaces. False when the span does
 // not lie inside the image or its copy cannot be allocated; the record is
 // then left as it was and the mask must not run.
-bool RecordUndo(const std::vector<uint8_t>& image, int32_t spanStart, int32_t spanEnd,
+bool RecordUndo(ConstImageSpan image, int32_t spanStart, int32_t spanEnd,
                 UndoRecord& undo);
 
 // Makes piece, a record just made by RecordUndo, one more span of batch, so
@@ -54,6 +56,6 @@ void ClearUndo(UndoRecord& undo);
 // Exchanges the spans of the image with the saved bytes. Refuses (returns
 // false, changes nothing) when the record is empty or one of its spans does
 // not lie inside this image.
-bool ExchangeUndoBytes(std::vector<uint8_t>& image, UndoRecord& undo);
+bool ExchangeUndoBytes(ImageSpan image, UndoRecord& undo);
 
 }  // namespace belmo

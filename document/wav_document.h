@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/image_bytes.h"
 #include "document/platform.h"
 #include "document/wave_format.h"
 
@@ -19,7 +20,7 @@ constexpr int kPathBufferBytes = 260;
 constexpr int kDocumentPathBytes = 4096;
 
 struct WavDocument {
-  std::vector<uint8_t> Image;
+  ImageBytes Image;
   // Channels, SampleRate, BitsPerSample and DataTagOffset of the file.
   WaveFormat Format;
   int32_t LengthMs = 0;
@@ -58,11 +59,12 @@ enum class LoadOutcome {
 // The load outcome that reports a failed check.
 LoadOutcome LoadOutcomeOf(WaveCheck check);
 
-// Reads path, checks it, writes the working copy (hidden) and asks the sound
-// device for the length in milliseconds. On success replaces every field but
-// Path, Title and WorkingCopyPath and sets ChangeCount to 0. On any failure
-// the document is left exactly as it was, and so is the working copy (a copy
-// already overwritten is written back from the open image, or removed when
+// Checks path, copies it as the new working copy (hidden), takes the image
+// from that copy and asks the sound device for the length in
+// milliseconds. On success replaces every field but Path, Title and
+// WorkingCopyPath and sets ChangeCount to 0. On any failure the document
+// is left exactly as it was, and so is the working copy (the copy in use
+// is moved aside until the new one is accepted, and put back; removed when
 // no document is open). claim, when given, receives what a refused file
 // says of its format, for the message.
 //

@@ -152,33 +152,6 @@ std::unique_ptr<FileWriter> BeginPendingFile(const std::string& path, bool hidde
   return std::make_unique<PendingFile>(path, std::move(pending), file, hidden);
 }
 
-struct FileCopyJob {
-  std::string from;
-  std::unique_ptr<FileWriter> to;
-  bool done = false;
-};
-
-// The copy is read from the file in pieces of its own, never from the
-// image's memory, and written as the working copy is always written: to a
-// pending file hidden from its first byte, so a run killed in the middle
-// leaves nothing the next one does not know as its own. (The system's
-// CopyFile would give the copy the recording's attributes until it ends.)
-DWORD WINAPI RunFileCopy(LPVOID parameter) {
-  constexpr DWORD kCopyPiece = 1u << 20;
-  auto* job = static_cast<FileCopyJob*>(parameter);
-  HANDLE file = CreateFileW(SystemPathOf(job->from).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  std::unique_ptr<uint8_t[]> piece(new (std::nothrow) uint8_t[kCopyPiece]);
-  bool ok = file != INVALID_HANDLE_VALUE && piece != nullptr;
-  for (DWORD got = kCopyPiece; ok && got > 0;) {
-    ok = ReadFile(file, piece.get(), kCopyPiece, &got, nullptr) &&
-         job->to->Append(piece.get(), got);
-  }
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  job->done = ok;
-  return 0;
-}
-
 }  // namespace
 
 bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) {
@@ -188,30 +161,6 @@ bool Win32FileStore::ReadWhole(const std::string& path, std::vector<uint8_t>* by
   const bool ok = ReadOpenFile(file, bytes);
   CloseHandle(file);
   return ok;
-}
-
-// Reading an hour-long recording into memory takes seconds; a second
-// thread copies the file meanwhile, and the working copy is ready when the
-// read is. The file is held shared for reading only until both are done,
-// so nobody writes to it in between and the copy holds the bytes read.
-bool Win32FileStore::ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
-                                      const std::string& copyPath, bool* copied) {
-  *copied = false;
-  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  FileCopyJob job{path, BeginPendingFile(copyPath, true), false};
-  HANDLE thread =
-      job.to ? CreateThread(nullptr, 0, RunFileCopy, &job, 0, nullptr) : nullptr;
-  const bool read = ReadOpenFile(file, bytes);
-  if (thread != nullptr) {
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-  }
-  CloseHandle(file);
-  // A copy not put in place is removed with its writer.
-  *copied = read && job.done && job.to->Commit();
-  return read;
 }
 
 namespace {
@@ -230,7 +179,101 @@ class MappedView : public FileView {
   size_t size_;
 };
 
+// The whole file mapped; the view keeps the mapping and the file alive.
+// Null, with *opened true, for a file that opens but cannot be mapped (an
+// empty one cannot): it is then read like any other.
+void* MapWholeFile(const std::string& path, DWORD share, DWORD protect, DWORD access,
+                   size_t* size, bool* opened) {
+  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, share, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  *opened = file != INVALID_HANDLE_VALUE;
+  if (!*opened) return nullptr;
+  LARGE_INTEGER length;
+  void* data = nullptr;
+  if (GetFileSizeEx(file, &length) && length.QuadPart > 0 &&
+      static_cast<unsigned long long>(length.QuadPart) <= SIZE_MAX / 2) {
+    HANDLE mapping = CreateFileMappingW(file, nullptr, protect, 0, 0, nullptr);
+    if (mapping != nullptr) {
+      data = MapViewOfFile(mapping, access, 0, 0, 0);
+      CloseHandle(mapping);
+    }
+    *size = static_cast<size_t>(length.QuadPart);
+  }
+  CloseHandle(file);
+  return data;
+}
+
+// A copy-on-write view: pages are read from the file when first touched
+// and copied when first written; nothing written reaches the file.
+class PrivateView : public FileImage {
+ public:
+  PrivateView(uint8_t* data, size_t size) : data_(data), size_(size) {}
+  ~PrivateView() override { UnmapViewOfFile(data_); }
+  uint8_t* Data() override { return data_; }
+  size_t Size() const override { return size_; }
+  bool IsView() const override { return true; }
+
+ private:
+  uint8_t* data_;
+  size_t size_;
+};
+
+// The system's copy has the new file carry the recording's attributes
+// until it is done; it is made at the copy's own name (see CopyPathOf) and
+// hidden then. A leftover at that name is the program's and goes first,
+// as the system will not copy over a hidden file.
+class SystemCopy : public FileWriter {
+ public:
+  SystemCopy(std::string copy, std::string target)
+      : copy_(std::move(copy)), target_(std::move(target)) {}
+  ~SystemCopy() override {
+    if (!committed_) DeleteFileW(SystemPathOf(copy_).c_str());
+  }
+  bool Append(const uint8_t*, size_t) override { return false; }
+  bool Commit() override {
+    committed_ = MoveFileExW(SystemPathOf(copy_).c_str(), SystemPathOf(target_).c_str(),
+                             MOVEFILE_REPLACE_EXISTING) != 0;
+    return committed_;
+  }
+  std::string PendingPath() const override { return copy_; }
+
+ private:
+  std::string copy_;
+  std::string target_;
+  bool committed_ = false;
+};
+
 }  // namespace
+
+bool Win32FileStore::Rename(const std::string& from, const std::string& to) {
+  return MoveFileExW(SystemPathOf(from).c_str(), SystemPathOf(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+std::unique_ptr<FileWriter> Win32FileStore::CopyBeside(const std::string& from,
+                                                       const std::string& to) {
+  const std::string copy = CopyPathOf(to);
+  const std::wstring wideCopy = SystemPathOf(copy);
+  DeleteFileW(wideCopy.c_str());
+  if (!CopyFileW(SystemPathOf(from).c_str(), wideCopy.c_str(), TRUE)) {
+    DeleteFileW(wideCopy.c_str());
+    return nullptr;
+  }
+  auto made = std::make_unique<SystemCopy>(copy, to);
+  if (!SetFileAttributesW(wideCopy.c_str(), FILE_ATTRIBUTE_HIDDEN)) return nullptr;
+  return made;
+}
+
+// Shared for writing and deletion, so that the copy's patches, the
+// sound device and a load's renames are not refused while the view lives.
+std::unique_ptr<FileImage> Win32FileStore::OpenImage(const std::string& path) {
+  size_t size = 0;
+  bool opened = false;
+  void* data = MapWholeFile(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            PAGE_WRITECOPY, FILE_MAP_COPY, &size, &opened);
+  if (data != nullptr) return std::make_unique<PrivateView>(static_cast<uint8_t*>(data), size);
+  return opened ? FileStore::OpenImage(path) : nullptr;
+}
 
 bool Win32FileStore::WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                                 bool hidden) {
@@ -258,28 +301,13 @@ std::unique_ptr<FileWriter> Win32FileStore::BeginReplace(const std::string& path
   return BeginPendingFile(path, false);
 }
 
-// An empty file cannot be mapped; it is read like any other.
 std::unique_ptr<FileView> Win32FileStore::OpenView(const std::string& path) {
-  HANDLE file = CreateFileW(SystemPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  LARGE_INTEGER size;
-  const void* data = nullptr;
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
-      static_cast<unsigned long long>(size.QuadPart) <= SIZE_MAX / 2) {
-    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (mapping != nullptr) {
-      data = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-      // The view keeps the mapping alive.
-      CloseHandle(mapping);
-    }
-  }
-  CloseHandle(file);
-  if (data != nullptr) {
-    return std::make_unique<MappedView>(static_cast<const uint8_t*>(data),
-                                        static_cast<size_t>(size.QuadPart));
-  }
-  return FileStore::OpenView(path);
+  size_t size = 0;
+  bool opened = false;
+  const void* data = MapWholeFile(path, FILE_SHARE_READ, PAGE_READONLY, FILE_MAP_READ, &size,
+                                  &opened);
+  if (data != nullptr) return std::make_unique<MappedView>(static_cast<const uint8_t*>(data), size);
+  return opened ? FileStore::OpenView(path) : nullptr;
 }
 
 void Win32FileStore::RemoveLeftPendingFiles(const std::string& path) {

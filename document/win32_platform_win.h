@@ -12,8 +12,6 @@ namespace belmo {
 class Win32FileStore : public FileStore {
  public:
   bool ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) override;
-  bool ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
-                        const std::string& copyPath, bool* copied) override;
   bool WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                   bool hidden) override;
   bool Remove(const std::string& path) override;
@@ -22,6 +20,9 @@ class Win32FileStore : public FileStore {
                size_t size) override;
   std::unique_ptr<FileView> OpenView(const std::string& path) override;
   std::unique_ptr<FileWriter> BeginReplace(const std::string& path) override;
+  bool Rename(const std::string& from, const std::string& to) override;
+  std::unique_ptr<FileWriter> CopyBeside(const std::string& from, const std::string& to) override;
+  std::unique_ptr<FileImage> OpenImage(const std::string& path) override;
   // Its own are hidden from creation (a save's pending file never is), or
   // empty where a kill came between the file and its attribute.
   void RemoveLeftPendingFiles(const std::string& path) override;

@@ -33,7 +33,7 @@ uint64_t Checksum(const uint8_t* bytes, size_t size) {
   return hash;
 }
 
-bool MakeJournal(const std::vector<uint8_t>& image, int64_t start, int64_t end,
+bool MakeJournal(const ImageBytes& image, int64_t start, int64_t end,
                  std::vector<uint8_t>* journal) {
   const auto length = static_cast<size_t>(end - start);
   try {
@@ -70,13 +70,50 @@ bool ReadJournal(const std::vector<uint8_t>& journal, uint64_t copySize, uint64_
   return Checksum(journal.data(), body) == Le64(journal.data() + body);
 }
 
+// Writes image[start, end) into the copy: first the journal, then the
+// span, then the journal goes.
+bool PatchWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileStore& files) {
+  const bool view = document.Image.IsView();
+  const std::string path = BufferText(document.WorkingCopyPath);
+  const std::string journalPath = JournalPathOf(path);
+  std::vector<uint8_t> journal;
+  if (!MakeJournal(document.Image, start, end, &journal) ||
+      !files.WriteWhole(journalPath, journal.data(), journal.size(), true)) {
+    if (view) return document.WorkingCopyInStep = false;
+    return ReplaceWorkingCopy(document, files);
+  }
+  if (!files.WriteAt(path, static_cast<uint64_t>(start), document.Image.data() + start,
+                     static_cast<size_t>(end - start))) {
+    // The copy may hold part of the span now; the journal, which completes
+    // it, stays until the whole image is in its place.
+    document.WorkingCopyInStep =
+        !view && files.WriteWhole(path, document.Image.data(), document.Image.size(), true) &&
+        files.Remove(journalPath);
+    return document.WorkingCopyInStep;
+  }
+  // A journal left behind would, after a crash, be written over later
+  // edits: until it is gone the copy is rewritten whole.
+  document.WorkingCopyInStep = files.Remove(journalPath);
+  return true;
+}
+
 }  // namespace
 
 std::string JournalPathOf(const std::string& workingCopyPath) {
   return workingCopyPath + ".journal";
 }
 
+std::string AsidePathOf(const std::string& workingCopyPath) {
+  return workingCopyPath + ".belmo-old";
+}
+
 bool ReplaceWorkingCopy(WavDocument& document, FileStore& files) {
+  // An image that is a view of the copy holds the copy in place (the
+  // system refuses to replace a mapped file): the whole image is written
+  // into it, through the journal as any edit is.
+  if (document.Image.IsView()) {
+    return PatchWorkingCopy(document, 0, static_cast<int64_t>(document.Image.size()), files);
+  }
   document.WorkingCopyInStep = WriteWholeWorkingCopy(
       BufferText(document.WorkingCopyPath), document.Image.data(), document.Image.size(), files);
   return document.WorkingCopyInStep;
@@ -89,45 +126,17 @@ bool WriteWholeWorkingCopy(const std::string& path, const uint8_t* bytes, size_t
   return files.WriteWhole(path, bytes, size, true);
 }
 
-bool ReadIntoWorkingCopy(const std::string& filePath, const std::string& workingCopyPath,
-                         std::vector<uint8_t>* bytes, bool* copied, FileStore& files) {
-  *copied = false;
-  // A journal left by a patch that failed completes the open document's
-  // copy until a whole write replaces it, which must not happen before the
-  // new file is known to be readable: then the copy is written after the
-  // read, and the journal goes just before it.
-  if (files.Exists(JournalPathOf(workingCopyPath))) return files.ReadWhole(filePath, bytes);
-  return files.ReadWholeAndCopy(filePath, bytes, workingCopyPath, copied);
-}
-
 bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileStore& files) {
   const auto size = static_cast<int64_t>(document.Image.size());
   const bool spanFits = start >= 0 && start < end && end <= size;
   // A span of most of the image is cheaper written whole, and as safely:
-  // the whole copy is renamed into place too.
-  if (!document.WorkingCopyInStep || !spanFits || end - start > size / 2) {
+  // the whole copy is renamed into place too (unless the image is a view
+  // of it: a patch then costs what it costs).
+  if (!document.WorkingCopyInStep || !spanFits ||
+      (!document.Image.IsView() && end - start > size / 2)) {
     return ReplaceWorkingCopy(document, files);
   }
-  const std::string path = BufferText(document.WorkingCopyPath);
-  const std::string journalPath = JournalPathOf(path);
-  std::vector<uint8_t> journal;
-  if (!MakeJournal(document.Image, start, end, &journal) ||
-      !files.WriteWhole(journalPath, journal.data(), journal.size(), true)) {
-    return ReplaceWorkingCopy(document, files);
-  }
-  if (!files.WriteAt(path, static_cast<uint64_t>(start), document.Image.data() + start,
-                     static_cast<size_t>(end - start))) {
-    // The copy may hold part of the span now; the journal, which completes
-    // it, stays until the whole image is in its place.
-    document.WorkingCopyInStep =
-        files.WriteWhole(path, document.Image.data(), document.Image.size(), true) &&
-        files.Remove(journalPath);
-    return document.WorkingCopyInStep;
-  }
-  // A journal left behind would, after a crash, be written over later
-  // edits: until it is gone the copy is rewritten whole.
-  if (!files.Remove(journalPath)) document.WorkingCopyInStep = false;
-  return true;
+  return PatchWorkingCopy(document, start, end, files);
 }
 
 namespace {
@@ -136,6 +145,13 @@ namespace {
 // journal; none of it is ever read: the copy and the journal in place are
 // what a recovery goes by.
 void RemoveLeftPendingFiles(const std::string& workingCopyPath, FileStore& files) {
+  // A load's copy in the making, and the copy it moved aside, bear names
+  // only the program gives, in its own folder. (The load happened after
+  // the question about unsaved changes: what the copy aside held was
+  // saved or given up.)
+  for (const std::string& own : {CopyPathOf(workingCopyPath), AsidePathOf(workingCopyPath)}) {
+    if (files.Exists(own)) files.Remove(own);
+  }
   files.RemoveLeftPendingFiles(workingCopyPath);
   files.RemoveLeftPendingFiles(JournalPathOf(workingCopyPath));
 }
@@ -168,7 +184,7 @@ bool FinishInterruptedUpdate(const std::string& workingCopyPath, FileStore& file
   return true;
 }
 
-bool ApplyInterruptedUpdate(const std::string& workingCopyPath, std::vector<uint8_t>* image,
+bool ApplyInterruptedUpdate(const std::string& workingCopyPath, ImageBytes* image,
                             FileStore& files) {
   std::vector<uint8_t> journal;
   uint64_t offset = 0;

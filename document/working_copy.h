@@ -22,21 +22,16 @@
 
 namespace belmo {
 
-// Writes the whole image: after loading, and whenever the copy cannot be
-// trusted to hold the image. A journal of an earlier edit goes first, so it
-// can never be written into the newer copy.
+// Writes the whole image whenever the copy cannot be trusted to hold it. A
+// journal of an earlier edit goes first, so it can never be written into
+// the newer copy. An image that is a view of the copy is written into it,
+// through the journal.
 bool ReplaceWorkingCopy(WavDocument& document, FileStore& files);
 
 // The same for bytes that are not the document's yet (a load). False also
 // when an earlier journal cannot be removed.
 bool WriteWholeWorkingCopy(const std::string& path, const uint8_t* bytes, size_t size,
                            FileStore& files);
-
-// A load's read: the file read whole into *bytes and, where the store can
-// copy it in the same pass, put in place as the working copy (*copied).
-// False when the read fails; the working copy is then as it was.
-bool ReadIntoWorkingCopy(const std::string& filePath, const std::string& workingCopyPath,
-                         std::vector<uint8_t>* bytes, bool* copied, FileStore& files);
 
 // After a mask or an Undo changed image[start, end): the copy held the rest
 // already, so only the span is written. The whole image is written instead
@@ -57,9 +52,11 @@ bool FinishInterruptedUpdate(const std::string& workingCopyPath, FileStore& file
 
 // When that failed: the journal's edit made in the copy's bytes as read,
 // so the edit is not lost with the journal. False for no whole journal.
-bool ApplyInterruptedUpdate(const std::string& workingCopyPath, std::vector<uint8_t>* image,
+bool ApplyInterruptedUpdate(const std::string& workingCopyPath, ImageBytes* image,
                             FileStore& files);
 
 std::string JournalPathOf(const std::string& workingCopyPath);
+// Where a load moves the working copy while the new one takes its place.
+std::string AsidePathOf(const std::string& workingCopyPath);
 
 }  // namespace belmo

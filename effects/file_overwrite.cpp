@@ -244,7 +244,7 @@ MaskOutcome PlanFileOverwrite(const WaveFormat& format, const std::string& path,
   return MaskOutcome::Applied;
 }
 
-MaskOutcome ApplyFileOverwrite(std::vector<uint8_t>& image, const WaveFormat& format,
+MaskOutcome ApplyFileOverwrite(ImageSpan image, const WaveFormat& format,
                                double startSeconds, double endSeconds, const std::string& path,
                                uint8_t overwriteType, FileStore& files, UndoRecord& undo) {
   std::unique_ptr<Mask> mask;

@@ -41,7 +41,7 @@ int OverwriteFromFile(uint8_t* dest, const WaveFormat& target, const std::string
 // The range entry: the source is read and converted before anything
 // changes, so a refused file leaves the image and the undo record as they
 // were.
-MaskOutcome ApplyFileOverwrite(std::vector<uint8_t>& image, const WaveFormat& format,
+MaskOutcome ApplyFileOverwrite(ImageSpan image, const WaveFormat& format,
                                double startSeconds, double endSeconds, const std::string& path,
                                uint8_t overwriteType, FileStore& files, UndoRecord& undo);
 

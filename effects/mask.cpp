@@ -34,7 +34,7 @@ MaskOutcome PlanMask(MaskKind kind, const MaskSettings& settings, const WaveForm
   return MaskOutcome::NoDocument;
 }
 
-MaskOutcome ApplyMaskInPlace(Mask& mask, std::vector<uint8_t>& image, const WaveFormat& format,
+MaskOutcome ApplyMaskInPlace(Mask& mask, ImageSpan image, const WaveFormat& format,
                              double startSeconds, double endSeconds, UndoRecord& undo,
                              ByteSpan* changed) {
   WaveFormat inImage = format;

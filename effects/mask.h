@@ -112,7 +112,7 @@ MaskOutcome PlanMask(MaskKind kind, const MaskSettings& settings, const WaveForm
 // mask's memory, the undo copy, then the whole span as one piece. On
 // Applied, *changed (when given) is the span rewritten; on any other
 // outcome the image and the undo record are as they were.
-MaskOutcome ApplyMaskInPlace(Mask& mask, std::vector<uint8_t>& image, const WaveFormat& format,
+MaskOutcome ApplyMaskInPlace(Mask& mask, ImageSpan image, const WaveFormat& format,
                              double startSeconds, double endSeconds, UndoRecord& undo,
                              ByteSpan* changed);
 

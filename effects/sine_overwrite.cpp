@@ -94,7 +94,7 @@ MaskOutcome PlanTone(const WaveFormat& format, double sinHz, double sindB,
   return MaskOutcome::Applied;
 }
 
-MaskOutcome ApplySineOverwrite(std::vector<uint8_t>& image, const WaveFormat& format,
+MaskOutcome ApplySineOverwrite(ImageSpan image, const WaveFormat& format,
                                double startSeconds, double endSeconds, double sindB, double sinHz,
                                UndoRecord& undo) {
   std::unique_ptr<Mask> mask;

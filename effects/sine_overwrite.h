@@ -28,7 +28,7 @@ void FillSine(uint8_t* block, int32_t periodBytes, double levelDb, int64_t lengt
 
 // The range entry: refuses a frequency whose period is under 2 bytes and a
 // range with no whole frame inside the data; then nothing changes.
-MaskOutcome ApplySineOverwrite(std::vector<uint8_t>& image, const WaveFormat& format,
+MaskOutcome ApplySineOverwrite(ImageSpan image, const WaveFormat& format,
                                double startSeconds, double endSeconds, double sindB,
                                double sinHz, UndoRecord& undo);
 

@@ -286,7 +286,7 @@ MaskOutcome PlanVoiceChangeFft(const WaveFormat& format, double pitchRatio,
   return MaskOutcome::Applied;
 }
 
-MaskOutcome ApplyVoiceChangeFft(std::vector<uint8_t>& image, const WaveFormat& format,
+MaskOutcome ApplyVoiceChangeFft(ImageSpan image, const WaveFormat& format,
                                 double startSeconds, double endSeconds, double pitchRatio,
                                 unsigned fftSizeIndex, TwiddleTables& tables, UndoRecord& undo) {
   std::unique_ptr<Mask> mask;

@@ -36,7 +36,7 @@ bool PitchShiftFft(uint8_t* block, int64_t byteLength, int channels, SampleEncod
 // shifted. Refuses a pitch ratio not above 0, an index outside 0..4, a range
 // with nothing inside the data, and a range whose buffers cannot be had;
 // then nothing changes.
-MaskOutcome ApplyVoiceChangeFft(std::vector<uint8_t>& image, const WaveFormat& format,
+MaskOutcome ApplyVoiceChangeFft(ImageSpan image, const WaveFormat& format,
                                 double startSeconds, double endSeconds, double pitchRatio,
                                 unsigned fftSizeIndex, TwiddleTables& tables, UndoRecord& undo);
 

@@ -455,7 +455,7 @@ MaskOutcome PlanVoiceChangeSimple(const WaveFormat& format, double pitchRatio,
   return MaskOutcome::Applied;
 }
 
-MaskOutcome ApplyVoiceChangeSimple(std::vector<uint8_t>& image, const WaveFormat& format,
+MaskOutcome ApplyVoiceChangeSimple(ImageSpan image, const WaveFormat& format,
                                    double startSeconds, double endSeconds, double pitchRatio,
                                    double voiceSample, UndoRecord& undo) {
   std::unique_ptr<Mask> mask;

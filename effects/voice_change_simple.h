@@ -23,7 +23,7 @@ bool PitchShiftSimple(uint8_t* block, int64_t byteLength, double pitchRatio,
 // The range entry. Refuses a pitch ratio not above 0, a range with nothing
 // inside the data and a range whose buffers cannot be had; then nothing
 // changes.
-MaskOutcome ApplyVoiceChangeSimple(std::vector<uint8_t>& image, const WaveFormat& format,
+MaskOutcome ApplyVoiceChangeSimple(ImageSpan image, const WaveFormat& format,
                                    double startSeconds, double endSeconds, double pitchRatio,
                                    double voiceSample, UndoRecord& undo);
 

@@ -79,6 +79,14 @@ class EditRun {
     ASSERT_TRUE(belmo_.Flush(kLongWaitMs, 1));
     if (fft_) Report(name, "open", open.Ms());
     ASSERT_EQ(Text(controls_->infoBox), "停止中");
+    if (fft_) {
+      // Saved at once, while the system may still be writing the open's
+      // working copy out.
+      Stopwatch save;
+      belmo_.Command(kCmdSave);
+      ASSERT_TRUE(belmo_.Flush(kLongWaitMs, 1));
+      Report(name, "save_open", save.Ms());
+    }
     // A person takes a moment to choose a range; meanwhile the system
     // writes the new working copy out, which would otherwise slow the
     // first edits of a long recording by what it has left to write.

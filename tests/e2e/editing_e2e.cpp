@@ -334,6 +334,28 @@ TEST_F(Editing, RevertAsksThenReloadsTheSavedFile) {
   EXPECT_EQ(Difference(WorkingCopy(), masked), "");
   ExpectUndoRevert(true);
 
+  // The working copy held open by another program, sharing all but its
+  // deletion (Windows refuses to replace a file in use): the new copy
+  // cannot take its place, which is said; the recording, its copy and its
+  // Undo stay as they were.
+  HANDLE held = CreateFileA(sandbox_.Path("temp.tmp").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  belmo_.Command(kCmdRevert);
+  ASSERT_NO_FATAL_FAILURE(Answer(kRevertQuestion, IDOK));
+  ASSERT_NO_FATAL_FAILURE(Answer("一時ファイル(temp.tmp)を書き込めなかった", IDOK));
+  CloseHandle(held);
+  EXPECT_EQ(Text(c_->fileNameBox), "take.wav");
+  EXPECT_EQ(Difference(WorkingCopy(), masked), "");
+  EXPECT_FALSE(FileExists(sandbox_.Path("temp.tmp.belmo-copy")));
+  EXPECT_FALSE(FileExists(sandbox_.Path("temp.tmp.belmo-old")));
+  for (const std::vector<uint8_t>* expected : {&std::as_const(original_), &masked}) {
+    belmo_.Command(kCmdUndo);
+    ASSERT_TRUE(belmo_.Flush());
+    EXPECT_EQ(Difference(WorkingCopy(), *expected), "");
+  }
+  ExpectUndoRevert(true);
+
   // Revert reads the file again rather than undoing: what is on disk now is
   // what comes back.
   const std::vector<uint8_t> onDisk = Wave(2000, 5);

@@ -50,7 +50,7 @@ WavDocument OpenDocument(int32_t lengthMs) {
                            .SampleBytes(4 * 44100 * lengthMs / 1000 + 40);
   WavDocument document;
   document.Image = builder.Build();
-  document.Format = test::FormatOf(document.Image);
+  document.Format = test::FormatOf(document.Image.ToVector());
   document.LengthMs = lengthMs;
   document.ChangeCount = 5;
   return document;
@@ -69,7 +69,7 @@ TEST_P(SineSpanTest, MasksFramesOfTheRangeOnly) {
   const SpanCase& c = GetParam();
   WavDocument document = OpenDocument(20);
   ASSERT_EQ(document.Format.DataTagOffset, 48);
-  const Bytes original = document.Image;
+  const Bytes original = document.Image.ToVector();
   UndoRecord undo;
   undo.UndoToggle = 1;
   ASSERT_EQ(RunMask(MaskKind::Sine, SampleRange{c.start, c.end}, MaskSettings{}, document, undo, files, tables),
@@ -127,7 +127,7 @@ TEST_P(RunMaskRefusalTest, ChangesNothing) {
   const RefusalCase& c = GetParam();
   WavDocument document = OpenDocument(20);
   if (!c.open) document = WavDocument{};
-  const Bytes original = document.Image;
+  const Bytes original = document.Image.ToVector();
   MaskSettings settings;
   settings.OverWriteFilePath = c.overwritePath;
   UndoRecord undo;
@@ -169,7 +169,7 @@ TEST(RunMask, VoiceChangeMethodFollowsPitchUpType) {
                       files, tables),
               MaskOutcome::Applied);
 
-    Bytes expected = OpenDocument(1000).Image;
+    Bytes expected = OpenDocument(1000).Image.ToVector();
     const WaveFormat format = document.Format;
     UndoRecord directUndo;
     TwiddleTables directTables;
@@ -199,7 +199,7 @@ TEST_P(MaskOverRangesTest, IsEachRunInTurnAndOneUndoPutsEverySpanBack) {
   settings.FFTSample = 0;
   const std::vector<SampleRange> ranges = {{1, 4}, {5, 9}, {12, 19}};
   WavDocument oneByOne = OpenDocument(20);
-  const Bytes original = oneByOne.Image;
+  const Bytes original = oneByOne.Image.ToVector();
   UndoRecord single;
   for (const SampleRange& range : ranges) {
     ASSERT_EQ(RunMask(GetParam().first, range, settings, oneByOne, single, files, tables),
@@ -222,8 +222,8 @@ TEST_P(MaskOverRangesTest, IsEachRunInTurnAndOneUndoPutsEverySpanBack) {
 
   // A record one of whose spans no longer fits is refused before any span
   // is exchanged.
-  batch.Image.resize(static_cast<size_t>(undo.SpanStart));
-  const Bytes shortened = batch.Image;
+  batch.Image = Bytes(batch.Image.begin(), batch.Image.begin() + undo.SpanStart);
+  const Bytes shortened = batch.Image.ToVector();
   EXPECT_FALSE(ExchangeUndoBytes(batch.Image, undo));
   EXPECT_TRUE(batch.Image == shortened);
 }

@@ -90,7 +90,7 @@ Bytes Masked(const Bytes& image, MaskKind kind, const MaskSettings& settings,
   EXPECT_EQ(RunMask(kind, SampleRange{100, 900}, settings, document, undo, files, tables),
             MaskOutcome::Applied);
   // Everything outside the range is as it was; Undo gives the file back.
-  Bytes masked = document.Image;
+  Bytes masked = document.Image.ToVector();
   EXPECT_TRUE(ExchangeUndoBytes(document.Image, undo));
   EXPECT_TRUE(document.Image == image);
   return masked;

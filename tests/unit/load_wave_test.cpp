@@ -22,27 +22,30 @@ constexpr char kWorkingCopy[] = "C:\\belmo\\temp.tmp";
 constexpr char kNewFile[] = "C:\\rec\\new.wav";
 
 // Files in memory. A failing write leaves a half-written file behind, as a
-// full disk would.
+// full disk would. Images are views, with the Windows rule: a file that a
+// view maps (followed through renames) is never replaced or removed, and
+// a held file (open without sharing deletion) is neither renamed nor
+// replaced.
 class FakeFileStore : public FileStore {
  public:
   struct Entry {
     std::vector<uint8_t> bytes;
     bool hidden = false;
+    int id = 0;
   };
 
   bool ReadWhole(const std::string& path, std::vector<uint8_t>* bytes) override {
     auto it = files.find(path);
     if (it == files.end()) return false;
     *bytes = it->second.bytes;
-    lastReadData = bytes->data();
     return true;
   }
   bool WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                   bool hidden) override {
     ++writes;
+    if (!MayReplace(path)) return false;
     Entry& entry = files[path];
-    entry.bytes.assign(bytes, bytes + size);
-    entry.hidden = hidden;
+    entry = {std::vector<uint8_t>(bytes, bytes + size), hidden, ++lastId};
     if (failWrites > 0) {
       --failWrites;
       entry.bytes.resize(size / 2);
@@ -50,28 +53,63 @@ class FakeFileStore : public FileStore {
     }
     return true;
   }
-  bool Remove(const std::string& path) override { return files.erase(path) > 0; }
+  bool Remove(const std::string& path) override {
+    return MayReplace(path) && files.erase(path) > 0;
+  }
   bool Exists(const std::string& path) override { return files.count(path) > 0; }
-  // As the Windows store: the system copies the file while it is read.
-  bool ReadWholeAndCopy(const std::string& path, std::vector<uint8_t>* bytes,
-                        const std::string& copyPath, bool* copied) override {
-    if (!copiesWhileReading) return FileStore::ReadWholeAndCopy(path, bytes, copyPath, copied);
-    ++copies;
-    *copied = false;
-    if (!ReadWhole(path, bytes)) return false;
-    if (failCopy) return true;
-    files[copyPath] = {*bytes, true};
-    *copied = true;
+  bool Rename(const std::string& from, const std::string& to) override {
+    auto it = files.find(from);
+    if (it == files.end() || held.count(from) > 0 || !MayReplace(to)) return false;
+    Entry moved = it->second;
+    files.erase(it);
+    files[to] = moved;
     return true;
+  }
+  // In place, as a mapped file allows.
+  bool WriteAt(const std::string& path, uint64_t offset, const uint8_t* bytes,
+               size_t size) override {
+    auto it = files.find(path);
+    if (it == files.end() || it->second.bytes.size() < offset + size) return false;
+    std::copy(bytes, bytes + size, it->second.bytes.begin() + static_cast<long>(offset));
+    return true;
+  }
+  std::unique_ptr<FileImage> OpenImage(const std::string& path) override {
+    auto it = files.find(path);
+    if (it == files.end()) return nullptr;
+    return std::make_unique<View>(*this, it->second);
   }
 
   std::map<std::string, Entry> files;
+  std::map<std::string, bool> held;
+  std::map<int, int> views;  // by file id, how many map it
   int failWrites = 0;
   int writes = 0;
-  bool copiesWhileReading = false;
-  bool failCopy = false;
-  int copies = 0;
-  const uint8_t* lastReadData = nullptr;
+  int lastId = 0;
+
+ private:
+  class View : public FileImage {
+   public:
+    View(FakeFileStore& store, const Entry& entry)
+        : store_(store), bytes_(entry.bytes), id_(entry.id) {
+      ++store_.views[id_];
+    }
+    ~View() override { --store_.views[id_]; }
+    uint8_t* Data() override { return bytes_.data(); }
+    size_t Size() const override { return bytes_.size(); }
+    bool IsView() const override { return true; }
+
+   private:
+    FakeFileStore& store_;
+    std::vector<uint8_t> bytes_;
+    int id_;
+  };
+
+  bool MayReplace(const std::string& path) const {
+    auto it = files.find(path);
+    if (it == files.end()) return true;
+    auto mapped = views.find(it->second.id);
+    return held.count(path) == 0 && (mapped == views.end() || mapped->second == 0);
+  }
 };
 
 // Answers by the first word of each command and notes what the working copy
@@ -138,10 +176,11 @@ class LoadWaveTest : public testing::Test {
   // step with it.
   void OpenPreviousDocument() {
     document.Image = WaveBuilder().Channels(2).Bits(8).SampleRate(22050).SampleBytes(40).Build();
-    document.Format = test::FormatOf(document.Image);
+    document.Format = test::FormatOf(document.Image.ToVector());
     document.LengthMs = 500;
     document.ChangeCount = 3;
-    files.files[kWorkingCopy] = {document.Image, true};
+    files.files[kWorkingCopy] = {document.Image.ToVector(), true, ++files.lastId};
+    document.Image = ImageBytes(files.OpenImage(kWorkingCopy));
   }
 
   LoadOutcome Load() { return LoadWaveImage(kNewFile, files, device, document); }
@@ -167,7 +206,8 @@ TEST_F(LoadWaveTest, LoadReplacesDocumentAndWritesHiddenWorkingCopy) {
   EXPECT_TRUE(files.files[kWorkingCopy].hidden);
 
   EXPECT_EQ(document.Image, newImage);
-  EXPECT_EQ(document.Image.data(), files.lastReadData) << "image copied instead of moved";
+  EXPECT_TRUE(document.Image.IsView());
+  EXPECT_EQ(files.files.size(), 2u) << "only the file and its working copy";
   EXPECT_EQ(document.Format.Channels, 1);
   EXPECT_EQ(document.Format.SampleRate, 44100u);
   EXPECT_EQ(document.Format.BitsPerSample, 16);
@@ -179,37 +219,34 @@ TEST_F(LoadWaveTest, LoadReplacesDocumentAndWritesHiddenWorkingCopy) {
   EXPECT_STREQ(document.WorkingCopyPath, before.WorkingCopyPath);
 }
 
-// Where the store copies the file while reading it, the copy is the
-// working copy; a refused file is refused before any copy is made, and a
-// copy that fails or is followed by a failure changes nothing either.
+// The open image is a view of the working copy, which therefore cannot
+// be replaced: the new copy is made beside it and takes its name once the
+// old one is moved aside. Whatever fails, the working copy ends holding
+// what the document holds, and nothing is left beside it.
 struct CopyCase {
   const char* name;
-  bool failCopy;
+  int failWrites;
+  bool holdWorkingCopy;
   bool spoilHeader;
   const char* statusReply;
   LoadOutcome expected;
-  int copies;
-  int writes;  // whole writes of the working copy from memory
 };
 
 void PrintTo(const CopyCase& c, std::ostream* os) { *os << c.name; }
 
-class CopyWhileReadingTest : public LoadWaveTest,
-                             public testing::WithParamInterface<CopyCase> {};
+class NewWorkingCopyTest : public LoadWaveTest, public testing::WithParamInterface<CopyCase> {};
 
-TEST_P(CopyWhileReadingTest, WorkingCopyHoldsWhatTheDocumentHolds) {
+TEST_P(NewWorkingCopyTest, WorkingCopyHoldsWhatTheDocumentHolds) {
   const CopyCase& c = GetParam();
   OpenPreviousDocument();
   const WavDocument before = document;
-  files.copiesWhileReading = true;
-  files.failCopy = c.failCopy;
+  files.failWrites = c.failWrites;
+  if (c.holdWorkingCopy) files.held[kWorkingCopy] = true;
   if (c.spoilHeader) Poke(files.files[kNewFile].bytes, 20, "\x11");
   device.statusReply = c.statusReply;
 
   EXPECT_EQ(Load(), c.expected);
 
-  EXPECT_EQ(files.copies, c.copies);
-  EXPECT_EQ(files.writes, c.writes);
   if (c.expected == LoadOutcome::Loaded) {
     EXPECT_EQ(document.Image, newImage);
     EXPECT_EQ(device.openedBytes, newImage);
@@ -218,27 +255,42 @@ TEST_P(CopyWhileReadingTest, WorkingCopyHoldsWhatTheDocumentHolds) {
   }
   EXPECT_EQ(files.files[kWorkingCopy].bytes, document.Image);
   EXPECT_TRUE(files.files[kWorkingCopy].hidden);
+  EXPECT_EQ(files.files.size(), 2u) << "only the file and its working copy";
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Load, CopyWhileReadingTest,
+    Load, NewWorkingCopyTest,
     testing::Values(
-        CopyCase{"CopyIsTheWorkingCopy", false, false, "1000", LoadOutcome::Loaded, 1, 0},
-        CopyCase{"FailedCopyIsWrittenFromMemory", true, false, "1000", LoadOutcome::Loaded, 1,
-                 1},
-        CopyCase{"RefusedHeaderIsNeverCopied", false, true, "1000", LoadOutcome::Compressed, 0,
-                 0},
-        CopyCase{"CopyOfAFileWithoutLengthIsUndone", false, false, "0",
-                 LoadOutcome::LengthUnknown, 1, 1}),
+        CopyCase{"TakesThePlaceOfTheMappedCopy", 0, false, false, "1000", LoadOutcome::Loaded},
+        CopyCase{"CopyNotWritten", 1, false, false, "1000", LoadOutcome::WorkingCopyFailed},
+        CopyCase{"CopyInUseElsewhere", 0, true, false, "1000", LoadOutcome::WorkingCopyFailed},
+        CopyCase{"RefusedHeaderIsNeverCopied", 0, false, true, "1000", LoadOutcome::Compressed},
+        CopyCase{"CopyOfAFileWithoutLengthIsUndone", 0, false, false, "0",
+                 LoadOutcome::LengthUnknown}),
     [](const testing::TestParamInfo<CopyCase>& info) { return std::string(info.param.name); });
+
+// Every edit of an image that is a view goes into its working copy, the
+// whole image too (most of it changed, or the copy not in step): never a
+// new copy in its place, which the system refuses.
+TEST_F(LoadWaveTest, EditsOfAViewAreWrittenIntoItsCopy) {
+  ASSERT_EQ(Load(), LoadOutcome::Loaded);
+  const auto size = static_cast<int64_t>(document.Image.size());
+  for (const bool inStep : {true, false}) {
+    std::fill(document.Image.begin() + 10, document.Image.end(), inStep ? 1 : 2);
+    document.WorkingCopyInStep = inStep;
+    EXPECT_TRUE(UpdateWorkingCopy(document, 10, size, files));
+    EXPECT_EQ(files.files[kWorkingCopy].bytes, document.Image);
+    EXPECT_TRUE(document.WorkingCopyInStep);
+    EXPECT_FALSE(files.Exists(JournalPathOf(kWorkingCopy)));
+  }
+}
 
 // A journal left by a failed patch of the open document's copy stays until
 // the new file is read, or the copy could be left with half an edit.
 TEST_F(LoadWaveTest, JournalOfTheOpenDocumentOutlivesAFileThatCannotBeRead) {
   OpenPreviousDocument();
-  files.copiesWhileReading = true;
   const std::string journal = JournalPathOf(kWorkingCopy);
-  files.files[journal] = {{1, 2, 3}, true};
+  files.files[journal] = {{1, 2, 3}, true, ++files.lastId};
   files.files.erase(kNewFile);
 
   EXPECT_EQ(Load(), LoadOutcome::Unreadable);
@@ -292,7 +344,7 @@ TEST_P(DeviceFailureTest, WithoutOpenDocumentWorkingCopyIsRemoved) {
 
 // The left-over copy of a crashed run may hold the user's only edits.
 TEST_P(DeviceFailureTest, LeftOverWorkingCopyIsNeverRemovedOrRewritten) {
-  files.files[kWorkingCopy] = {newImage, true};
+  files.files[kWorkingCopy] = {newImage, true, ++files.lastId};
   const int writesBefore = files.writes;
 
   EXPECT_EQ(LoadWaveImage(kWorkingCopy, files, device, document), LoadOutcome::LengthUnknown);
@@ -319,21 +371,12 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
-TEST_F(LoadWaveTest, FailedWorkingCopyWriteIsRepaired) {
-  OpenPreviousDocument();
-  const WavDocument before = document;
+TEST_F(LoadWaveTest, FailedCopyWithoutDocumentLeavesNothing) {
   files.failWrites = 1;
-
   EXPECT_EQ(Load(), LoadOutcome::WorkingCopyFailed);
   EXPECT_TRUE(device.commands.empty());
-  ExpectSameDocument(document, before);
-  EXPECT_EQ(files.files[kWorkingCopy].bytes, before.Image);
-
-  WavDocument empty;
-  CopyToBuffer(kWorkingCopy, empty.WorkingCopyPath);
-  files.failWrites = 1;
-  EXPECT_EQ(LoadWaveImage(kNewFile, files, device, empty), LoadOutcome::WorkingCopyFailed);
-  EXPECT_FALSE(files.Exists(kWorkingCopy));
+  EXPECT_FALSE(document.IsOpen());
+  EXPECT_EQ(files.files.size(), 1u) << "a half-written copy was left";
 }
 
 struct RejectCase {

@@ -154,7 +154,7 @@ MaskOutcome InMemory(const Job& job, const SampleRange& range, const Bytes& imag
   TwiddleTables tables;
   const MaskOutcome outcome =
       RunMask(job.kind, range, job.settings, document, undo, files, tables);
-  *result = document.Image;
+  *result = document.Image.ToVector();
   return outcome;
 }
 

@@ -44,8 +44,9 @@ class CountingFiles : public test::MemoryFiles {
 WavDocument OpenDocument(CountingFiles& files) {
   WavDocument document;
   CopyToBuffer(kCopy, document.WorkingCopyPath);
-  document.Image.resize(10000);
-  for (size_t i = 0; i < document.Image.size(); ++i) document.Image[i] = static_cast<uint8_t>(i);
+  std::vector<uint8_t> image(10000);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i);
+  document.Image = image;
   EXPECT_TRUE(ReplaceWorkingCopy(document, files));
   files.wholeWrites.clear();
   return document;
@@ -151,7 +152,7 @@ TEST(WorkingCopy, AnEditTheDiskTearsIsNeitherHalvedNorLost) {
 
   files.failWhole = false;
   EXPECT_FALSE(FinishInterruptedUpdate(kCopy, files)) << "the patch still fails";
-  std::vector<uint8_t> read = files.files[kCopy];
+  ImageBytes read(files.files[kCopy]);
   ASSERT_TRUE(ApplyInterruptedUpdate(kCopy, &read, files));
   EXPECT_EQ(read, document.Image);
 
@@ -175,8 +176,9 @@ TEST(WorkingCopy, ALeftOverCopyIsOpenedWithItsLastEdit) {
   const Bytes wave = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
                       16, 0, 0, 0, 1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x80, 0x3E, 0, 0, 2, 0, 16, 0,
                       'd', 'a', 't', 'a', 100, 0, 0, 0};
-  document.Image = wave;
-  document.Image.resize(wave.size() + 100);
+  Bytes padded = wave;
+  padded.resize(wave.size() + 100);
+  document.Image = padded;
   ASSERT_TRUE(ReplaceWorkingCopy(document, files));
   Edit(document, 50, 60);
   EXPECT_THROW(UpdateWorkingCopy(document, 50, 60, files), Crash);
