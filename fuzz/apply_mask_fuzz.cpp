@@ -171,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   BELMO_FUZZ_CHECK(std::equal(undo.SavedBytes.begin(), undo.SavedBytes.end(),
                               image.begin() + start, image.begin() + end));
 
-  const std::vector<uint8_t> masked = document.Image;
+  const std::vector<uint8_t> masked = document.Image.ToVector();
   BELMO_FUZZ_CHECK(ExchangeUndoBytes(document.Image, undo));
   BELMO_FUZZ_CHECK(document.Image == image);
   BELMO_FUZZ_CHECK(ExchangeUndoBytes(document.Image, undo));

@@ -57,7 +57,7 @@ struct Snapshot {
   bool saved;
 
   explicit Snapshot(const WavDocument& d)
-      : image(d.Image), channels(d.Format.Channels), rate(d.Format.SampleRate),
+      : image(d.Image.ToVector()), channels(d.Format.Channels), rate(d.Format.SampleRate),
         bits(d.Format.BitsPerSample), dataTag(d.Format.DataTagOffset),
         dataEnd(d.Format.DataEnd), lengthMs(d.LengthMs), changes(d.ChangeCount),
         saved(d.HasSavedFile) {}
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     document.LengthMs = 2;
     document.ChangeCount = 3;
     document.HasSavedFile = true;
-    files.files[kWorkingCopy] = document.Image;
+    files.files[kWorkingCopy] = document.Image.ToVector();
   } else if (staleWorkingCopy) {
     files.files[kWorkingCopy] = {'o', 'l', 'd'};
   }
