@@ -19,7 +19,8 @@ class BlockView : public FileView {
 
 class GatheringWriter : public FileWriter {
  public:
-  GatheringWriter(FileStore& files, std::string path) : files_(files), path_(std::move(path)) {}
+  GatheringWriter(FileStore& files, std::string path, bool hidden)
+      : files_(files), path_(std::move(path)), hidden_(hidden) {}
   bool Append(const uint8_t* bytes, size_t size) override {
     try {
       content_.insert(content_.end(), bytes, bytes + size);
@@ -29,12 +30,13 @@ class GatheringWriter : public FileWriter {
     return !failed_;
   }
   bool Commit() override {
-    return !failed_ && files_.WriteWhole(path_, content_.data(), content_.size(), false);
+    return !failed_ && files_.WriteWhole(path_, content_.data(), content_.size(), hidden_);
   }
 
  private:
   FileStore& files_;
   std::string path_;
+  bool hidden_;
   std::vector<uint8_t> content_;
   bool failed_ = false;
 };
@@ -106,6 +108,11 @@ std::unique_ptr<FileWriter> FileStore::CopyBeside(const std::string& from,
   return std::make_unique<CopyAtName>(*this, copy, to);
 }
 
+bool FileStore::ReplaceWithCopy(const std::string& path, const std::string& source) {
+  std::vector<uint8_t> bytes;
+  return ReadWhole(source, &bytes) && WriteWhole(path, bytes.data(), bytes.size(), false);
+}
+
 std::unique_ptr<FileImage> FileStore::OpenImage(const std::string& path) {
   std::vector<uint8_t> bytes;
   if (!ReadWhole(path, &bytes)) return nullptr;
@@ -123,7 +130,11 @@ bool FileStore::WriteAt(const std::string& path, uint64_t offset, const uint8_t*
 }
 
 std::unique_ptr<FileWriter> FileStore::BeginReplace(const std::string& path) {
-  return std::make_unique<GatheringWriter>(*this, path);
+  return std::make_unique<GatheringWriter>(*this, path, false);
+}
+
+std::unique_ptr<FileWriter> FileStore::BeginHiddenReplace(const std::string& path) {
+  return std::make_unique<GatheringWriter>(*this, path, true);
 }
 
 }  // namespace belmo

@@ -87,6 +87,12 @@ class FileStore {
   // cannot be written. The plain version reads and writes the file whole;
   // the real stores have the system copy it.
   virtual std::unique_ptr<FileWriter> CopyBeside(const std::string& from, const std::string& to);
+  // Replaces path's content with a copy of source's, as WriteWhole with
+  // hidden false would with its bytes: on the disk before it takes the old
+  // content's place, the old file's attributes kept. False when any part
+  // failed; path is then as it was. The plain version reads source whole
+  // and writes it.
+  virtual bool ReplaceWithCopy(const std::string& path, const std::string& source);
   // The file's bytes to change in memory only. Null when it cannot be
   // opened or read. The plain version reads it into a block.
   virtual std::unique_ptr<FileImage> OpenImage(const std::string& path);
@@ -96,6 +102,9 @@ class FileStore {
   // (or, for a writer, created).
   virtual std::unique_ptr<FileView> OpenView(const std::string& path);
   virtual std::unique_ptr<FileWriter> BeginReplace(const std::string& path);
+  // The same for a file of the program's own, written as WriteWhole writes
+  // a hidden one.
+  virtual std::unique_ptr<FileWriter> BeginHiddenReplace(const std::string& path);
   // Removes the pending files of path's hidden writes that a run ended
   // before their Commit (killed) left behind: only those the store marks as
   // its own from their first byte, never a file someone else put at such a

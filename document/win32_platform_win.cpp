@@ -275,6 +275,42 @@ std::unique_ptr<FileImage> Win32FileStore::OpenImage(const std::string& path) {
   return opened ? FileStore::OpenImage(path) : nullptr;
 }
 
+// As a save's pending file: at a fresh name beside the target, on the disk
+// before it replaces it, with the attributes the target had (the copy
+// comes with the working copy's, hidden).
+bool Win32FileStore::ReplaceWithCopy(const std::string& path, const std::string& source) {
+  const std::wstring target = SystemPathOf(path);
+  const DWORD oldAttributes = GetFileAttributesW(target.c_str());
+  const DWORD attributes = oldAttributes == INVALID_FILE_ATTRIBUTES
+                               ? FILE_ATTRIBUTE_NORMAL
+                               : oldAttributes & ~FILE_ATTRIBUTE_DIRECTORY;
+  // (A read-only target is not replaced whatever the copy's attributes;
+  // a read-only copy could not be removed after.)
+  const DWORD copyAttributes = attributes & ~FILE_ATTRIBUTE_READONLY;
+  std::string pending;
+  const bool copied = MakeAtFreshName(path, &pending, [&](const std::string& name) {
+    if (CopyFileW(SystemPathOf(source).c_str(), SystemPathOf(name).c_str(), TRUE)) return true;
+    // The name was free, so what a failed copy left there is its own.
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+      DeleteFileW(SystemPathOf(name).c_str());
+    }
+    SetLastError(error);
+    return false;
+  });
+  if (!copied) return false;
+  const std::wstring wide = SystemPathOf(pending);
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool ok = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
+  if (file != INVALID_HANDLE_VALUE) ok = CloseHandle(file) && ok;
+  ok = ok && SetFileAttributesW(wide.c_str(), copyAttributes ? copyAttributes : FILE_ATTRIBUTE_NORMAL) &&
+       MoveFileExW(wide.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) DeleteFileW(wide.c_str());
+  return ok;
+}
+
 bool Win32FileStore::WriteWhole(const std::string& path, const uint8_t* bytes, size_t size,
                                 bool hidden) {
   std::unique_ptr<FileWriter> writer = BeginPendingFile(path, hidden);
@@ -299,6 +335,10 @@ bool Win32FileStore::WriteAt(const std::string& path, uint64_t offset, const uin
 
 std::unique_ptr<FileWriter> Win32FileStore::BeginReplace(const std::string& path) {
   return BeginPendingFile(path, false);
+}
+
+std::unique_ptr<FileWriter> Win32FileStore::BeginHiddenReplace(const std::string& path) {
+  return BeginPendingFile(path, true);
 }
 
 std::unique_ptr<FileView> Win32FileStore::OpenView(const std::string& path) {

@@ -20,7 +20,9 @@ class Win32FileStore : public FileStore {
                size_t size) override;
   std::unique_ptr<FileView> OpenView(const std::string& path) override;
   std::unique_ptr<FileWriter> BeginReplace(const std::string& path) override;
+  std::unique_ptr<FileWriter> BeginHiddenReplace(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override;
+  bool ReplaceWithCopy(const std::string& path, const std::string& source) override;
   std::unique_ptr<FileWriter> CopyBeside(const std::string& from, const std::string& to) override;
   std::unique_ptr<FileImage> OpenImage(const std::string& path) override;
   // Its own are hidden from creation (a save's pending file never is), or

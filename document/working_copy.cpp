@@ -27,28 +27,29 @@ uint64_t Le64(const uint8_t* at) {
 }
 
 // FNV-1a: cheap, and enough to tell a whole journal from a torn one.
-uint64_t Checksum(const uint8_t* bytes, size_t size) {
-  uint64_t hash = 14695981039346656037ull;
+constexpr uint64_t kChecksumStart = 14695981039346656037ull;
+
+uint64_t Checksum(const uint8_t* bytes, size_t size, uint64_t hash = kChecksumStart) {
   for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
   return hash;
 }
 
-bool MakeJournal(const ImageBytes& image, int64_t start, int64_t end,
-                 std::vector<uint8_t>* journal) {
+// Written as it is made, straight from the image: a journal of most of an
+// hour costs no second copy of it in memory.
+bool WriteJournal(const std::string& journalPath, const ImageBytes& image, int64_t start,
+                  int64_t end, FileStore& files) {
   const auto length = static_cast<size_t>(end - start);
-  try {
-    journal->resize(kJournalHead + length + kChecksumBytes);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  uint8_t* at = journal->data();
-  std::memcpy(at, kJournalTag, sizeof kJournalTag);
-  PutLe64(at + 8, static_cast<uint64_t>(start));
-  PutLe64(at + 16, length);
-  PutLe64(at + 24, image.size());
-  std::memcpy(at + kJournalHead, image.data() + start, length);
-  PutLe64(at + kJournalHead + length, Checksum(at, kJournalHead + length));
-  return true;
+  uint8_t head[kJournalHead];
+  std::memcpy(head, kJournalTag, sizeof kJournalTag);
+  PutLe64(head + 8, static_cast<uint64_t>(start));
+  PutLe64(head + 16, length);
+  PutLe64(head + 24, image.size());
+  const uint8_t* span = image.data() + start;
+  uint8_t checksum[kChecksumBytes];
+  PutLe64(checksum, Checksum(span, length, Checksum(head, kJournalHead)));
+  std::unique_ptr<FileWriter> writer = files.BeginHiddenReplace(journalPath);
+  return writer && writer->Append(head, kJournalHead) && writer->Append(span, length) &&
+         writer->Append(checksum, kChecksumBytes) && writer->Commit();
 }
 
 // The span a whole journal holds for a copy of copySize bytes; false for
@@ -76,9 +77,7 @@ bool PatchWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileSto
   const bool view = document.Image.IsView();
   const std::string path = BufferText(document.WorkingCopyPath);
   const std::string journalPath = JournalPathOf(path);
-  std::vector<uint8_t> journal;
-  if (!MakeJournal(document.Image, start, end, &journal) ||
-      !files.WriteWhole(journalPath, journal.data(), journal.size(), true)) {
+  if (!WriteJournal(journalPath, document.Image, start, end, files)) {
     if (view) return document.WorkingCopyInStep = false;
     return ReplaceWorkingCopy(document, files);
   }
@@ -137,6 +136,14 @@ bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileSt
     return ReplaceWorkingCopy(document, files);
   }
   return PatchWorkingCopy(document, start, end, files);
+}
+
+bool SaveImage(const WavDocument& document, const std::string& path, FileStore& files) {
+  const std::string workingCopy = BufferText(document.WorkingCopyPath);
+  if (document.WorkingCopyInStep && !files.Exists(JournalPathOf(workingCopy))) {
+    return files.ReplaceWithCopy(path, workingCopy);
+  }
+  return files.WriteWhole(path, document.Image.data(), document.Image.size(), false);
 }
 
 namespace {
