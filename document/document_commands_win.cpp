@@ -52,7 +52,7 @@ bool SaveUnderChosenName() {
 
 bool WriteImageToFile(const char* path) {
   Win32FileStore files;
-  if (!files.WriteWhole(path, Document.Image.data(), Document.Image.size(), false)) {
+  if (!SaveImage(Document, path, files)) {
     ShowProductMessage(text::kSaveFailed, MB_OK | MB_ICONWARNING);
     return false;
   }

@@ -39,6 +39,12 @@ bool WriteWholeWorkingCopy(const std::string& path, const uint8_t* bytes, size_t
 // the span is most of the image, or when the patch itself fails.
 bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileStore& files);
 
+// Saves the image as the file at path. A working copy in step holds the
+// image byte for byte: the system copies it then, never touching the
+// image's pages (each page of a view first touched costs a fault, seconds
+// for an hour); otherwise the image is written.
+bool SaveImage(const WavDocument& document, const std::string& path, FileStore& files);
+
 // At normal exit: the copy, any journal and whatever a killed run left
 // half written beside either go.
 void RemoveWorkingCopy(const std::string& workingCopyPath, FileStore& files);

@@ -383,6 +383,8 @@ TEST_F(Editing, SaveAsAndSaveWriteTheEditedRecording) {
   EXPECT_EQ(belmo_.WaitMessageBox(0), nullptr);
   EXPECT_EQ(Difference(Bytes(saved), WithTone(original_, 100, 200)), "");
   EXPECT_EQ(Difference(Bytes(saved), WorkingCopy()), "");
+  // Copied from the hidden working copy, it is not hidden itself.
+  EXPECT_EQ(GetFileAttributesA(saved.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
   EXPECT_EQ(Difference(Bytes(Take()), original_), "");
   EXPECT_EQ(Text(c_->fileNameBox), "saved.wav");
   ExpectUndoRevert(false);

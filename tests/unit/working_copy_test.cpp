@@ -197,5 +197,24 @@ TEST(WorkingCopy, ALeftOverCopyIsOpenedWithItsLastEdit) {
   }
 }
 
+// Save copies the working copy only while it is known to hold the image:
+// after a patch that failed (the copy behind, its journal left) the image
+// itself is written, or the save would lose the last edit.
+TEST(SaveImage, CopiesTheWorkingCopyOnlyWhenItHoldsTheImage) {
+  for (const bool patchFails : {false, true}) {
+    SCOPED_TRACE(patchFails);
+    CountingFiles files;
+    WavDocument document = OpenDocument(files);
+    files.failPatch = patchFails;
+    files.failWhole = patchFails;
+    Edit(document, 100, 200);
+    UpdateWorkingCopy(document, 100, 200, files);
+    files.wholeWrites.clear();
+    ASSERT_TRUE(SaveImage(document, "C:\\rec\\saved.wav", files));
+    EXPECT_EQ(files.files["C:\\rec\\saved.wav"], document.Image);
+    EXPECT_EQ(files.files[kCopy] == document.Image, !patchFails);
+  }
+}
+
 }  // namespace
 }  // namespace belmo
