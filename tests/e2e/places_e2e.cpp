@@ -40,6 +40,17 @@ std::vector<uint8_t> Utf8(const char* text) {
   return std::vector<uint8_t>(text, text + std::char_traits<char>::length(text));
 }
 
+// The transcript question's box for the words (or, read-only, for what
+// was found): known by its style, in whatever order the boxes stand.
+HWND MultiLineBox(HWND question, bool readOnly) {
+  for (HWND box = FindWindowExA(question, nullptr, "Edit", nullptr); box;
+       box = FindWindowExA(question, box, "Edit", nullptr)) {
+    const LONG style = GetWindowLongA(box, GWL_STYLE);
+    if ((style & ES_MULTILINE) && ((style & ES_READONLY) != 0) == readOnly) return box;
+  }
+  return nullptr;
+}
+
 class Places : public ::testing::Test {
  protected:
   Places()
@@ -194,18 +205,21 @@ TEST_F(Places, WordsAndNumbersFoundInATranscriptBecomePlaces) {
   Belmo::ChooseFile(dialog, sandbox_.Path("take.json"));
   ASSERT_TRUE(Belmo::WaitGone(dialog));
   HWND question = nullptr;
+  // Shown and in its own loop first: a click on a window not yet active
+  // may be lost.
   for (int waited = 0; waited < 5000 && !question; waited += 20) {
     question = FindWindowA("PLACESFIND", nullptr);
+    if (question && !IsWindowVisible(question)) question = nullptr;
     if (!question) Sleep(20);
   }
   ASSERT_NE(question, nullptr) << "no question for the transcript";
-  HWND words = FindWindowExA(question, nullptr, "Edit", nullptr);
+  ASSERT_TRUE(belmo_.Flush());
+  HWND words = MultiLineBox(question, false);
   Send(words, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("鈴木\r\n佐藤"));
   PostMessageA(FindWindowExA(question, nullptr, "Button", "数字の並びも探す(&D)"), BM_CLICK, 0, 0);
   PostMessageA(FindWindowExA(question, nullptr, "Button", "検索(&F)"), BM_CLICK, 0, 0);
   ASSERT_TRUE(belmo_.Flush());
-  HWND results = words;
-  for (int i = 0; i < 3; ++i) results = FindWindowExA(question, results, "Edit", nullptr);
+  HWND results = MultiLineBox(question, true);
   EXPECT_EQ(Text(results), "鈴木: 1箇所\r\n佐藤: 0箇所\r\n数字の並び: 1箇所\r\n");
   Screenshot(question, "places-transcript-question");
   PostMessageA(FindWindowExA(question, nullptr, "Button", "追加(&A)"), BM_CLICK, 0, 0);
