@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "numtext/number_text.h"
+#include "numtext/text_lines.h"
 
 namespace belmo {
 namespace {
@@ -179,10 +180,7 @@ bool ReadRangesText(std::string_view text, std::vector<ListedRange>* ranges, int
   bool first = true;
   int number = 0;
   while (!text.empty()) {
-    const size_t newline = text.find('\n');
-    std::string_view line = text.substr(0, newline);
-    text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::string_view line = TakeLine(&text);
     ++number;
     ListedRange range;
     range.line = number;

@@ -6,6 +6,7 @@
 #include "cli/cli_texts.h"
 #include "cli/cli_values.h"
 #include "numtext/number_text.h"
+#include "numtext/text_lines.h"
 #include "selection/time_text.h"
 #include "transcript/text_fold.h"
 
@@ -138,9 +139,7 @@ std::optional<CliFailure> TranscriptSearch::ReadWordsFile(const std::string& pat
   bool any = false;
   std::string_view rest = utf8;
   for (int line = 1; !rest.empty(); ++line) {
-    const size_t newline = rest.find('\n');
-    const std::string_view word = WithoutBlanks(rest.substr(0, newline));
-    rest.remove_prefix(newline == std::string_view::npos ? rest.size() : newline + 1);
+    const std::string_view word = WithoutBlanks(TakeLine(&rest));
     if (word.empty() || word[0] == '#') continue;
     any = true;
     const std::string where = shown + ":" + std::to_string(line) + ": " + Own(text::kCliWordOpen);

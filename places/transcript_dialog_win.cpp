@@ -10,6 +10,7 @@
 #include "cli/cli_values.h"
 #include "document/win32_platform_win.h"
 #include "numtext/number_text.h"
+#include "numtext/text_lines.h"
 #include "places/places_texts.h"
 #include "transcript/text_fold.h"
 #include "window/dpi_win.h"
@@ -99,12 +100,9 @@ struct Asked {
 // when a value cannot be used or nothing is asked.
 bool ReadQuestion(Asked* asked) {
   const std::string typed = TextOf(Question.Ui.Words);
-  size_t begin = 0;
-  while (begin <= typed.size()) {
-    size_t end = typed.find('\n', begin);
-    if (end == std::string::npos) end = typed.size();
-    std::string line = typed.substr(begin, end - begin);
-    begin = end + 1;
+  std::string_view rest = typed;
+  while (!rest.empty()) {
+    std::string line(TakeLine(&rest));
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
     std::u32string folded = FoldWord(Recode(line, 932, CP_UTF8));
     if (folded.empty() || std::find(asked->query.words.begin(), asked->query.words.end(),

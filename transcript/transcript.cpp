@@ -5,6 +5,7 @@
 
 #include "cli/cli_values.h"
 #include "numtext/number_text.h"
+#include "numtext/text_lines.h"
 #include "transcript/text_fold.h"
 
 namespace belmo {
@@ -12,11 +13,10 @@ namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-std::string_view FirstLine(std::string_view text, size_t* rest) {
-  while (*rest < text.size()) {
-    const size_t newline = text.find('\n', *rest);
-    std::string_view line = text.substr(*rest, newline - *rest);
-    *rest = newline == std::string_view::npos ? text.size() : newline + 1;
+// The first line of *rest that is not blank; what follows stays in *rest.
+std::string_view FirstLine(std::string_view* rest) {
+  while (!rest->empty()) {
+    const std::string_view line = TakeLine(rest);
     if (line.find_first_not_of(" \t\r") != std::string_view::npos) return line;
   }
   return std::string_view();
@@ -24,12 +24,12 @@ std::string_view FirstLine(std::string_view text, size_t* rest) {
 
 // A cue number and a timing line, or a timing line alone, first.
 bool LooksLikeSubRip(std::string_view text) {
-  size_t rest = 0;
-  const std::string_view first = FirstLine(text, &rest);
+  std::string_view rest = text;
+  const std::string_view first = FirstLine(&rest);
   if (first.find("-->") != std::string_view::npos) return true;
   const size_t digits = first.find_first_not_of("0123456789");
   if (digits == 0 || first.find_first_not_of(" \t\r", digits) != std::string_view::npos) return false;
-  return FirstLine(text, &rest).find("-->") != std::string_view::npos;
+  return FirstLine(&rest).find("-->") != std::string_view::npos;
 }
 
 TranscriptReadResult ReadLabels(std::string_view text, Transcript* transcript) {

@@ -1,6 +1,7 @@
 // SubRip and WebVTT: cues of a start, an end and lines of text.
 #include <algorithm>
 
+#include "numtext/text_lines.h"
 #include "transcript/transcript.h"
 
 namespace belmo {
@@ -181,10 +182,7 @@ TranscriptReadResult ReadCueTranscript(std::string_view text, Transcript* transc
   };
   int number = 0;
   while (!text.empty()) {
-    const size_t newline = text.find('\n');
-    std::string_view line = text.substr(0, newline);
-    text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::string_view line = TakeLine(&text);
     ++number;
     if (line.find("-->") != std::string_view::npos) {
       finish(true);
