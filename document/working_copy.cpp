@@ -113,16 +113,12 @@ bool ReplaceWorkingCopy(WavDocument& document, FileStore& files) {
   if (document.Image.IsView()) {
     return PatchWorkingCopy(document, 0, static_cast<int64_t>(document.Image.size()), files);
   }
-  document.WorkingCopyInStep = WriteWholeWorkingCopy(
-      BufferText(document.WorkingCopyPath), document.Image.data(), document.Image.size(), files);
-  return document.WorkingCopyInStep;
-}
-
-bool WriteWholeWorkingCopy(const std::string& path, const uint8_t* bytes, size_t size,
-                           FileStore& files) {
+  const std::string path = BufferText(document.WorkingCopyPath);
   const std::string journal = JournalPathOf(path);
-  if (files.Exists(journal) && !files.Remove(journal)) return false;
-  return files.WriteWhole(path, bytes, size, true);
+  document.WorkingCopyInStep =
+      (!files.Exists(journal) || files.Remove(journal)) &&
+      files.WriteWhole(path, document.Image.data(), document.Image.size(), true);
+  return document.WorkingCopyInStep;
 }
 
 bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileStore& files) {

@@ -28,15 +28,10 @@ namespace belmo {
 // through the journal.
 bool ReplaceWorkingCopy(WavDocument& document, FileStore& files);
 
-// The same for bytes that are not the document's yet (a load). False also
-// when an earlier journal cannot be removed.
-bool WriteWholeWorkingCopy(const std::string& path, const uint8_t* bytes, size_t size,
-                           FileStore& files);
-
 // After a mask or an Undo changed image[start, end): the copy held the rest
 // already, so only the span is written. The whole image is written instead
-// when the copy is not known to be in step (an earlier write failed), when
-// the span is most of the image, or when the patch itself fails.
+// when the copy is not known to be in step (an earlier write failed), or,
+// for an image in memory, when the span is most of it or the patch fails.
 bool UpdateWorkingCopy(WavDocument& document, int64_t start, int64_t end, FileStore& files);
 
 // Saves the image as the file at path. A working copy in step holds the
