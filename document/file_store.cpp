@@ -105,7 +105,12 @@ std::unique_ptr<FileWriter> FileStore::CopyBeside(const std::string& from,
     Remove(copy);
     return nullptr;
   }
-  return std::make_unique<CopyAtName>(*this, copy, to);
+  return CopyAwaitingRename(copy, to);
+}
+
+std::unique_ptr<FileWriter> FileStore::CopyAwaitingRename(const std::string& copy,
+                                                          const std::string& target) {
+  return std::make_unique<CopyAtName>(*this, copy, target);
 }
 
 bool FileStore::ReplaceWithCopy(const std::string& path, const std::string& source) {

@@ -110,6 +110,12 @@ class FileStore {
   // its own from their first byte, never a file someone else put at such a
   // name. The plain version leaves nothing behind and removes nothing.
   virtual void RemoveLeftPendingFiles(const std::string& /*path*/) {}
+
+ protected:
+  // For CopyBeside: the whole copy at copy, put in target's place by
+  // Commit (Rename), removed (Remove) when dropped without it.
+  std::unique_ptr<FileWriter> CopyAwaitingRename(const std::string& copy,
+                                                 const std::string& target);
 };
 
 // Plain C++ files: for native tools and tests. "hidden" has no meaning there.

@@ -218,31 +218,6 @@ class PrivateView : public FileImage {
   size_t size_;
 };
 
-// The system's copy has the new file carry the recording's attributes
-// until it is done; it is made at the copy's own name (see CopyPathOf) and
-// hidden then. A leftover at that name is the program's and goes first,
-// as the system will not copy over a hidden file.
-class SystemCopy : public FileWriter {
- public:
-  SystemCopy(std::string copy, std::string target)
-      : copy_(std::move(copy)), target_(std::move(target)) {}
-  ~SystemCopy() override {
-    if (!committed_) DeleteFileW(SystemPathOf(copy_).c_str());
-  }
-  bool Append(const uint8_t*, size_t) override { return false; }
-  bool Commit() override {
-    committed_ = MoveFileExW(SystemPathOf(copy_).c_str(), SystemPathOf(target_).c_str(),
-                             MOVEFILE_REPLACE_EXISTING) != 0;
-    return committed_;
-  }
-  std::string PendingPath() const override { return copy_; }
-
- private:
-  std::string copy_;
-  std::string target_;
-  bool committed_ = false;
-};
-
 }  // namespace
 
 bool Win32FileStore::Rename(const std::string& from, const std::string& to) {
@@ -250,6 +225,9 @@ bool Win32FileStore::Rename(const std::string& from, const std::string& to) {
                      MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
+// The system's copy has the new file carry the recording's attributes
+// until it is done; it is hidden then. A leftover at the copy's name is the
+// program's and goes first, as the system will not copy over a hidden file.
 std::unique_ptr<FileWriter> Win32FileStore::CopyBeside(const std::string& from,
                                                        const std::string& to) {
   const std::string copy = CopyPathOf(to);
@@ -259,7 +237,7 @@ std::unique_ptr<FileWriter> Win32FileStore::CopyBeside(const std::string& from,
     DeleteFileW(wideCopy.c_str());
     return nullptr;
   }
-  auto made = std::make_unique<SystemCopy>(copy, to);
+  std::unique_ptr<FileWriter> made = CopyAwaitingRename(copy, to);
   if (!SetFileAttributesW(wideCopy.c_str(), FILE_ATTRIBUTE_HIDDEN)) return nullptr;
   return made;
 }
